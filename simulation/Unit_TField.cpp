@@ -1,0 +1,3 @@
+#include "simulation/Unit_TField.h"
+
+std::unique_ptr<TField> Field;

@@ -1,0 +1,87 @@
+#include "simulation/Unit_THumanity.h"
+
+#include "simulation/Unit_Random.h"
+#include "simulation/Unit_TField.h"
+#include "simulation/Unit_TPerson.h"
+
+std::int32_t PopulationSize = 100;
+std::unique_ptr<THumanity> Humanity;
+
+THumanity::THumanity() {
+    CreatePersons();
+}
+
+THumanity::~THumanity() {
+    DestroyPersons();
+}
+
+void THumanity::CreatePersons() {
+    // A negative size builds nobody rather than failing.
+    const std::size_t count = PopulationSize > 0 ? static_cast<std::size_t>(PopulationSize) : 0;
+    Persons.resize(count);
+    // One person after the other, so the random traits come in index order.
+    for (std::size_t i = 0; i < count; ++i) {
+        Persons[i] = std::make_unique<TPerson>();
+        Persons[i]->Initialize();
+    }
+}
+
+void THumanity::DestroyPersons() {
+    for (auto& person : Persons)
+        person.reset();
+    Persons.clear();
+}
+
+void THumanity::Reset() {
+    DestroyPersons();
+    CreatePersons();
+    ReDistribute();
+}
+
+void THumanity::ReDistribute() {
+    for (auto& person : Persons) {
+        person->mPositionX = Random(Field->Width());
+        person->mPositionY = Random(Field->Height());
+    }
+}
+
+void THumanity::Think() {
+    for (auto& person : Persons)
+        person->Think();
+}
+
+void THumanity::Move() {
+    // Each person is moved and held inside before the next one moves.
+    for (auto& person : Persons) {
+        person->Move();
+        person->KeepInside(Field->Width(), Field->Height());
+    }
+}
+
+void THumanity::Infect(std::int32_t ParaX, std::int32_t ParaY) {
+    for (auto& person : Persons)
+        if (person->Select(ParaX, ParaY))
+            person->Infect();
+}
+
+void THumanity::Quarantine(std::int32_t ParaX, std::int32_t ParaY) {
+    for (auto& person : Persons)
+        if (person->Select(ParaX, ParaY))
+            person->Quarantine();
+}
+
+std::int32_t THumanity::Infected() const {
+    std::int32_t count = 0;
+    for (const auto& person : Persons)
+        if (person->mInfected && !person->mDead)
+            ++count;
+    return count;
+}
+
+std::int32_t THumanity::Alive() const {
+    std::int32_t count = 0;
+    for (const auto& person : Persons)
+        if (!person->mDead && !person->mInfected)
+            ++count;
+    return count;
+}

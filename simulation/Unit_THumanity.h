@@ -1,0 +1,39 @@
+// The population: builds the persons of a level, scatters them over the
+// field, runs their cycle, forwards clicks and counts them for the game.
+// It keeps no state of its own; the persons live in Persons.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+class THumanity {
+public:
+    // Builds PopulationSize persons, all at (0, 0) until the first ReDistribute.
+    THumanity();
+    ~THumanity();
+    THumanity(const THumanity&) = delete;
+    THumanity& operator=(const THumanity&) = delete;
+
+    // Replaces every person with a new, healthy population scattered over the field.
+    void Reset();
+    // A new random position for every person on the field's current size.
+    void ReDistribute();
+    void Think();
+    void Move();
+    // Click actions: every person whose square contains the point, whatever its state.
+    void Infect(std::int32_t ParaX, std::int32_t ParaY);
+    void Quarantine(std::int32_t ParaX, std::int32_t ParaY);
+    // Living infected persons.
+    std::int32_t Infected() const;
+    // Living healthy persons, quarantined ones included.
+    std::int32_t Alive() const;
+
+private:
+    void CreatePersons();
+    void DestroyPersons();
+};
+
+// Number of persons the next build creates; grows by a fifth per level.
+extern std::int32_t PopulationSize;
+
+extern std::unique_ptr<THumanity> Humanity;
