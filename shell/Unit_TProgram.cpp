@@ -1,0 +1,69 @@
+#include "shell/Unit_TProgram.h"
+
+#include "simulation/Unit_TDisease.h"
+#include "simulation/Unit_TField.h"
+#include "simulation/Unit_TGame.h"
+#include "simulation/Unit_THumanity.h"
+#include "simulation/Unit_TUniverseThreadLess.h"
+
+namespace {
+
+// Window events can still arrive before creation or after destruction;
+// those calls find nothing to act on and do nothing.
+bool Created() {
+    return Field && Humanity && Disease && Game && Universe;
+}
+
+} // namespace
+
+void ProgramCreate() {
+    // A second creation starts afresh instead of mixing two populations.
+    ProgramDestroy();
+    // Each global is assigned as soon as it exists, so a failing constructor
+    // leaves the earlier ones in place.
+    Field = std::make_unique<TField>();
+    Humanity = std::make_unique<THumanity>();
+    Disease = std::make_unique<TDisease>();
+    Game = std::make_unique<TGame>();
+    Universe = std::make_unique<TUniverse>();
+}
+
+void ProgramDestroy() {
+    Universe.reset();
+    Game.reset();
+    Disease.reset();
+    Humanity.reset();
+    Field.reset();
+}
+
+void ProgramResize(std::int32_t ParaWidth, std::int32_t ParaHeight) {
+    if (!Created())
+        return;
+    Field->SetWidth(ParaWidth);
+    Field->SetHeight(ParaHeight);
+    Humanity->ReDistribute();
+}
+
+void ProgramStartup() {
+    if (!Created())
+        return;
+    Universe->Startup();
+}
+
+void ProgramSingleLoop() {
+    if (!Created())
+        return;
+    Universe->SingleLoop();
+}
+
+void ProgramQuarantine(std::int32_t ParaX, std::int32_t ParaY) {
+    if (!Created())
+        return;
+    Humanity->Quarantine(ParaX, ParaY);
+}
+
+void ProgramInfect(std::int32_t ParaX, std::int32_t ParaY) {
+    if (!Created())
+        return;
+    Humanity->Infect(ParaX, ParaY);
+}

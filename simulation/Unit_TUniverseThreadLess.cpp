@@ -1,0 +1,38 @@
+#include "simulation/Unit_TUniverseThreadLess.h"
+
+#include "simulation/Unit_TDisease.h"
+#include "simulation/Unit_TGame.h"
+#include "simulation/Unit_THumanity.h"
+
+#include <cmath>
+
+std::unique_ptr<TUniverse> Universe;
+
+TUniverse::TUniverse() : mCycleThrottle(std::make_unique<TSpeedThrottle>()) {
+    // One unit of quantity is one cycle. The large stock lets slow frames
+    // catch up later at one cycle per frame.
+    mCycleThrottle->SetSpeed(60.0);
+    mCycleThrottle->SetMaximumExtractionQuantity(80000);
+    mCycleThrottle->SetMaximumWaitingTime(1.0);
+    mCycleThrottle->SetEnabled(true);
+}
+
+TUniverse::~TUniverse() = default;
+
+void TUniverse::Startup() {
+    mCycleThrottle->Reset();
+    Disease->Initialize();
+}
+
+void TUniverse::SingleLoop() {
+    while (std::trunc(mCycleThrottle->QuantityAvailable()) == 0.0)
+        mCycleThrottle->SleepIfWaitingTimeAvailable(1.0);
+
+    Humanity->Think();
+    Humanity->Move();
+    Disease->Think();
+    Disease->Infect();
+    Game->Think();
+
+    mCycleThrottle->QuantityUsed(1.0);
+}
