@@ -313,6 +313,19 @@ TEST(SpeedThrottle, RequestAboveTheMaximumIsAnAssertionFailure) {
     EXPECT_EQ(other.get(), 0);
 }
 
+TEST(SpeedThrottle, PlannedWaitSaturatesInsteadOfOverflowing) {
+    TSimulatedThrottle throttle;
+    SetUpAsUniverse(throttle);
+    throttle.SetPaused(true);
+    // Each waiting-time write leaves a signal pending, so no wait lasts.
+    throttle.SetMaximumWaitingTime(1e12);
+    EXPECT_EQ(throttle.SleepIfWaitingTimeAvailable(1), INT32_MAX);
+    throttle.SetMaximumWaitingTime(-1e12);
+    EXPECT_EQ(throttle.SleepIfWaitingTimeAvailable(1), INT32_MIN);
+    throttle.SetMaximumWaitingTime(std::nan(""));
+    EXPECT_EQ(throttle.SleepIfWaitingTimeAvailable(1), 0);
+}
+
 TEST(SpeedThrottleSignalling, SignalPendingFromTheSetUpEndsTheFirstWait) {
     TSimulatedThrottle throttle;
     SetUpForLongWaits(throttle);
