@@ -28,5 +28,8 @@ function(veltrane_add_gtest name)
     else()
         gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                              PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300)
+        # The discovered tests keep only the first of several labels; the
+        # folder's label list gives them all (one suite per test folder).
+        set_property(DIRECTORY APPEND PROPERTY LABELS ${T_LABELS})
     endif()
 endfunction()
