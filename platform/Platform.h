@@ -16,7 +16,45 @@
 #undef near
 #undef far
 #undef Yield
+// windowsx.h has these, with far more macros beside them than we want.
+#ifndef GET_X_LPARAM
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
+#endif
 #else
 #include "linux/win32_types.h"
 #include "linux/win32_time.h"
+#include "linux/win32_module.h"
+#include "linux/win32_window.h"
+#include "linux/win32_message.h"
+#include "linux/win32_gdi.h"
+#include "linux/win32_wgl.h"
+#include "linux/win32_msgbox.h"
+// The names without A that <windows.h> maps to the ANSI functions (all but
+// LoadLibrary and MessageBox, which Platform.h frees for our own use).
+#define RegisterClassEx RegisterClassExA
+#define RegisterClass RegisterClassA
+#define UnregisterClass UnregisterClassA
+#define GetClassInfoEx GetClassInfoExA
+#define WNDCLASSEX WNDCLASSEXA
+#define WNDCLASS WNDCLASSA
+#define CREATESTRUCT CREATESTRUCTA
+#define CreateWindowEx CreateWindowExA
+#define DefWindowProc DefWindowProcA
+#define CallWindowProc CallWindowProcA
+#define SendMessage SendMessageA
+#define PostMessage PostMessageA
+#define PeekMessage PeekMessageA
+#define GetMessage GetMessageA
+#define DispatchMessage DispatchMessageA
+#define SetWindowText SetWindowTextA
+#define GetWindowText GetWindowTextA
+#define GetWindowTextLength GetWindowTextLengthA
+#define GetWindowLongPtr GetWindowLongPtrA
+#define SetWindowLongPtr SetWindowLongPtrA
+#define GetWindowLong GetWindowLongA
+#define SetWindowLong SetWindowLongA
+#define GetModuleHandle GetModuleHandleA
+#define LoadCursor LoadCursorA
+#define LoadIcon LoadIconA
 #endif

@@ -1,6 +1,7 @@
 #include "win32_time.h"
 
 #include <chrono>
+#include <thread>
 
 namespace {
 std::int64_t SteadyNanoseconds() {
@@ -27,4 +28,8 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
 DWORD GetTickCount() {
     // Wraps after about 49.7 days, as on Windows.
     return static_cast<DWORD>(SteadyNanoseconds() / 1000000);
+}
+
+void Sleep(DWORD dwMilliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(dwMilliseconds));
 }

@@ -7,3 +7,4 @@
 BOOL QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
 DWORD GetTickCount();
+void Sleep(DWORD dwMilliseconds);

@@ -1,0 +1,102 @@
+// Internal: the records behind window, device-context and class handles,
+// shared by the files of our Win32 subset. Handles are looked up, never
+// dereferenced, so a stale or forged handle is refused rather than followed.
+#pragma once
+
+#include "win32_window.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace win32_internal {
+
+struct WindowClass {
+    std::string name;
+    ATOM atom = 0;
+    UINT style = 0;
+    WNDPROC proc = nullptr;
+    int windowExtra = 0;
+    HINSTANCE instance = nullptr;
+    HBRUSH background = nullptr;
+    HCURSOR cursor = nullptr;
+    HICON icon = nullptr;
+    int windowCount = 0;
+};
+
+struct DeviceContext;
+
+struct WindowRecord {
+    HWND handle = nullptr;
+    WindowClass* windowClass = nullptr;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    HWND parent = nullptr;
+    HMENU menu = nullptr;
+    HINSTANCE instance = nullptr;
+    LONG_PTR userData = 0;
+    std::vector<unsigned char> extra;
+    std::string text;
+    ::Window xwindow = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    // Client origin: in the parent's client area for children, on the screen
+    // for top-level windows as last requested or reported.
+    int clientX = 0;
+    int clientY = 0;
+    bool visible = false;
+    bool destroying = false;
+    // The update region, kept as its bounding rectangle.
+    bool invalid = false;
+    RECT invalidRect{};
+    bool eraseNeeded = false;
+    int pixelFormat = 0;
+    DeviceContext* dc = nullptr;
+    unsigned long configureSerial = 0;
+    // For double clicks on CS_DBLCLKS classes.
+    unsigned lastClickButton = 0;
+    unsigned long lastClickTime = 0;
+    int lastClickX = 0;
+    int lastClickY = 0;
+};
+
+struct DeviceContext {
+    HDC handle = nullptr;
+    HWND window = nullptr; // null for the screen's
+};
+
+WindowRecord* FindWindowRecord(HWND hwnd);
+WindowRecord* FindWindowRecordByX(::Window xwindow);
+std::vector<HWND> WindowsInCreationOrder();
+std::vector<HWND> ChildrenOf(HWND hwnd);
+// Thread-safe: for posting from other threads.
+bool IsLiveWindow(HWND hwnd);
+bool IsDescendant(HWND hwnd, HWND ancestor);
+// Invalid and on screen: due for a WM_PAINT.
+bool PaintPending(const WindowRecord* window);
+DeviceContext* FindDC(HDC hdc);
+// The window's own context, made on first use and kept until it is destroyed.
+HDC WindowDC(WindowRecord* window);
+void ReleaseWindowDC(WindowRecord* window);
+// Called before a window's X window goes away, so a context current on it
+// does not keep drawing into a dead drawable.
+void ForgetDrawable(HDC hdc);
+
+// Queueing of messages that come from the X server.
+void QueueInputMessage(const MSG& msg);
+void DiscardMessagesFor(HWND hwnd);
+// While a message box is up, input to other windows is dropped.
+void SetModalDepth(int change);
+bool Modal();
+
+// The client area got a new size from outside (the window manager or
+// another client): records it and sends WM_SIZE.
+void ClientResizedFromOutside(WindowRecord* window, int width, int height);
+void InvalidateWhole(WindowRecord* window, bool erase);
+void AddInvalidRect(WindowRecord* window, const RECT& rect, bool erase);
+void PostCloseRequest(WindowRecord* window);
+
+} // namespace win32_internal

@@ -1,0 +1,20 @@
+// The thread's message queue: posted messages first, then what the X server
+// reported, then WM_PAINT for windows with an update region.
+#pragma once
+
+#include "win32_window.h"
+
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+#define PM_NOYIELD 0x0002
+
+BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+// 0 for WM_QUIT, -1 for an invalid window filter, otherwise non-zero.
+BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+BOOL TranslateMessage(const MSG* lpMsg);
+LRESULT DispatchMessageA(const MSG* lpMsg);
+LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+// A null window posts to the thread itself, as PostThreadMessage would.
+BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int nExitCode);
+BOOL WaitMessage();

@@ -1,0 +1,47 @@
+// Internal: the process's X display connection, the GLX configuration that
+// every window is created with, and the translation of X events into window
+// messages. Never included above platform/: Xlib's macros would leak.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <GL/glx.h>
+
+namespace win32_x11 {
+
+// Opened on first use from $DISPLAY; null when there is no display.
+Display* Connection();
+
+// Double-buffered RGBA, 8 bits a channel: the visual of every window, so that
+// a pixel format chosen later only has to match it.
+struct WindowConfig {
+    GLXFBConfig config;
+    Visual* visual;
+    int depth;
+    VisualID visualId;
+    Colormap colormap;
+};
+const WindowConfig* WindowVisual();
+
+Atom InternAtom(const char* name);
+
+// Collects X errors raised while it lives instead of letting Xlib end the
+// process; the requests are synced before the verdict.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display);
+    ~ErrorTrap();
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+    bool Failed(); // syncs, then tells whether any request failed
+private:
+    Display* mDisplay;
+    int mSavedCount;
+};
+
+// Reads every event that has arrived and turns it into messages.
+void PumpEvents();
+// Blocks until an X event or a byte on wakeFd arrives, or the time-out
+// passes (-1 waits forever).
+void WaitForEvents(int wakeFd, int timeoutMilliseconds);
+
+} // namespace win32_x11
