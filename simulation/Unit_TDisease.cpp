@@ -1,6 +1,7 @@
 #include "simulation/Unit_TDisease.h"
 
 #include "simulation/Unit_Random.h"
+#include "simulation/Unit_TField.h"
 #include "simulation/Unit_TPerson.h"
 
 std::unique_ptr<TDisease> Disease;
@@ -28,6 +29,32 @@ void TDisease::InfectPatientZero() {
 }
 
 void TDisease::Infect() {
+    if (!mPatientZeroExists)
+        return;
+    const std::size_t n = Persons.size();
+    std::size_t first = 0;
+    while (first < n && (!Persons[first]->mInfected || Persons[first]->mBuried))
+        ++first;
+    if (first == n)
+        return;
+
+    mContacts.Build(Persons, Field.get());
+    for (std::size_t i = first; i < n && mContacts.Remaining() > 0; ++i) {
+        const TPerson& spreader = *Persons[i];
+        if (!spreader.mInfected || spreader.mBuried)
+            continue;
+        // Everybody in the index is still healthy and is not the spreader.
+        mContacts.ForEachCandidate(spreader, [&spreader](std::size_t j) {
+            TPerson& other = *Persons[j];
+            if (!spreader.Near(other))
+                return false;
+            other.Infect();
+            return true;
+        });
+    }
+}
+
+void TDisease::InfectAllPairs() {
     if (!mPatientZeroExists)
         return;
     const std::size_t n = Persons.size();

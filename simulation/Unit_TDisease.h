@@ -2,6 +2,8 @@
 // infected; from then on every contagious person infects whoever touches it.
 #pragma once
 
+#include "simulation/Unit_TContactGrid.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -17,8 +19,14 @@ public:
     void Think();
     void InfectPatientZero();
     // One spreading pass in index order; an infection counts at once, so a
-    // person infected further up the list spreads in the same pass.
+    // person infected further up the list spreads in the same pass. Only the
+    // persons around each spreader are tested.
     void Infect();
+    // The same pass testing every pair: the reference Infect must match.
+    void InfectAllPairs();
+
+private:
+    TContactGrid mContacts; // kept between passes for its buffers
 };
 
 extern std::unique_ptr<TDisease> Disease;

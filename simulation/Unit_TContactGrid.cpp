@@ -1,0 +1,114 @@
+#include "simulation/Unit_TContactGrid.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <limits>
+
+namespace {
+
+// Narrows [ParaLow, ParaHigh] to [ParaFrom, ParaTo] unless that leaves nothing.
+void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo) {
+    const double low = std::max(ParaLow, ParaFrom);
+    const double high = std::min(ParaHigh, ParaTo);
+    if (low <= high) {
+        ParaLow = low;
+        ParaHigh = high;
+    }
+}
+
+} // namespace
+
+void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
+                         const TField* ParaField) {
+    mPending.clear();
+    mEverywhere.clear();
+    mLargestSize = std::numeric_limits<std::int32_t>::min();
+    const std::size_t count = ParaPersons.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const TPerson& person = *ParaPersons[i];
+        if (person.mInfected)
+            continue;
+        mLargestSize = std::max(mLargestSize, person.mSize);
+        if (std::isfinite(person.mPositionX) && std::isfinite(person.mPositionY))
+            mPending.push_back(
+                {person.mPositionX, person.mPositionY, static_cast<std::uint32_t>(i)});
+        else
+            mEverywhere.push_back(static_cast<std::uint32_t>(i));
+    }
+    mGridRemaining = mPending.size();
+
+    ChooseLayout(ParaField);
+
+    // Counting sort by cell; within a cell the entries keep index order.
+    const std::size_t cells = static_cast<std::size_t>(mColumns) * mRows;
+    mCellStart.assign(cells + 1, 0);
+    mCellLive.assign(cells, 0);
+    mPendingCell.resize(mPending.size());
+    for (std::size_t k = 0; k < mPending.size(); ++k) {
+        const std::int32_t column = CellOf(mPending[k].mX, mOriginX, mCellSize, mColumns);
+        const std::int32_t row = CellOf(mPending[k].mY, mOriginY, mCellSize, mRows);
+        const std::int32_t cell = row * mColumns + column;
+        mPendingCell[k] = cell;
+        ++mCellStart[static_cast<std::size_t>(cell) + 1];
+    }
+    for (std::size_t cell = 0; cell < cells; ++cell)
+        mCellStart[cell + 1] += mCellStart[cell];
+    mEntries.resize(mPending.size());
+    for (std::size_t k = 0; k < mPending.size(); ++k) {
+        const std::size_t cell = static_cast<std::size_t>(mPendingCell[k]);
+        mEntries[static_cast<std::size_t>(mCellStart[cell] + mCellLive[cell]++)] = mPending[k];
+    }
+}
+
+void TContactGrid::ChooseLayout(const TField* ParaField) {
+    mColumns = 1;
+    mRows = 1;
+    mCellSize = 1;
+    mOriginX = 0;
+    mOriginY = 0;
+    if (mPending.empty())
+        return;
+
+    double minX = mPending[0].mX;
+    double maxX = minX;
+    double minY = mPending[0].mY;
+    double maxY = minY;
+    for (const TEntry& entry : mPending) {
+        minX = std::min(minX, entry.mX);
+        maxX = std::max(maxX, entry.mX);
+        minY = std::min(minY, entry.mY);
+        maxY = std::max(maxY, entry.mY);
+    }
+    if (ParaField != nullptr) {
+        // Stragglers off the field must not stretch the cells: they share the
+        // border cells instead. In play everybody is kept inside.
+        const double right = static_cast<double>(ParaField->Width()) - 1;
+        const double bottom = static_cast<double>(ParaField->Height()) - 1;
+        const double pad = 64;
+        ClipAxis(minX, maxX, std::min(0.0, right) - pad, std::max(0.0, right) + pad);
+        ClipAxis(minY, maxY, std::min(0.0, bottom) - pad, std::max(0.0, bottom) + pad);
+    }
+    const double width = std::min(maxX - minX, DBL_MAX);
+    const double height = std::min(maxY - minY, DBL_MAX);
+
+    // About one candidate per cell, and cells no smaller than the largest
+    // contact distance, so that a spreader of ordinary size searches three by
+    // three cells at most.
+    const double count = static_cast<double>(mPending.size());
+    const double maxCells = 2 * count + 16;
+    double cell = std::max(2.0 * mLargestSize, 1.0);
+    cell = std::max(cell, std::sqrt(width) * std::sqrt(height / count));
+    cell = std::min(cell, DBL_MAX / 4);
+    double columns = std::floor(width / cell) + 1;
+    double rows = std::floor(height / cell) + 1;
+    while (columns * rows > maxCells) {
+        cell *= 1.5;
+        columns = std::floor(width / cell) + 1;
+        rows = std::floor(height / cell) + 1;
+    }
+    mCellSize = cell;
+    mColumns = static_cast<std::int32_t>(columns);
+    mRows = static_cast<std::int32_t>(rows);
+    mOriginX = minX;
+    mOriginY = minY;
+}

@@ -1,0 +1,437 @@
+// The spreading pass through the contact grid must leave every person exactly
+// as the plain all-pairs pass does. Two identical worlds run side by side, one
+// with each pass, and are compared after every cycle; odd positions and sizes
+// are thrown in between the moves and the spreading.
+#include "SimulationFixture.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <random>
+#include <sstream>
+#include <string>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Counts every allocation of the process, so that a test can see a pass that
+// allocates.
+static std::atomic<std::size_t> gAllocations{0};
+
+void* operator new(std::size_t ParaSize) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* memory = std::malloc(ParaSize == 0 ? 1 : ParaSize))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* ParaMemory) noexcept {
+    std::free(ParaMemory);
+}
+void operator delete(void* ParaMemory, std::size_t) noexcept {
+    std::free(ParaMemory);
+}
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+bool SameBits(double ParaA, double ParaB) {
+    return std::memcmp(&ParaA, &ParaB, sizeof(double)) == 0;
+}
+
+// Empty when the two persons agree in every field, else what differs.
+std::string Difference(const TPerson& ParaA, const TPerson& ParaB) {
+    std::ostringstream out;
+    auto integer = [&](const char* ParaName, std::int64_t ParaX, std::int64_t ParaY) {
+        if (ParaX != ParaY)
+            out << ParaName << " " << ParaX << " vs " << ParaY << "; ";
+    };
+    auto real = [&](const char* ParaName, double ParaX, double ParaY) {
+        if (!SameBits(ParaX, ParaY))
+            out << ParaName << " " << ParaX << " vs " << ParaY << "; ";
+    };
+    integer("mCycle", ParaA.mCycle, ParaB.mCycle);
+    integer("mResetCycle", ParaA.mResetCycle, ParaB.mResetCycle);
+    real("mPositionX", ParaA.mPositionX, ParaB.mPositionX);
+    real("mPositionY", ParaA.mPositionY, ParaB.mPositionY);
+    real("mAngle", ParaA.mAngle, ParaB.mAngle);
+    real("mAngleChangeSpeed", ParaA.mAngleChangeSpeed, ParaB.mAngleChangeSpeed);
+    integer("mStartChangeAngleAfterCycle", ParaA.mStartChangeAngleAfterCycle,
+            ParaB.mStartChangeAngleAfterCycle);
+    integer("mStopChangeAngleAfterCycle", ParaA.mStopChangeAngleAfterCycle,
+            ParaB.mStopChangeAngleAfterCycle);
+    integer("mInfectionCycle", ParaA.mInfectionCycle, ParaB.mInfectionCycle);
+    integer("mDeadAfterInfectionCycle", ParaA.mDeadAfterInfectionCycle,
+            ParaB.mDeadAfterInfectionCycle);
+    integer("mDead", ParaA.mDead, ParaB.mDead);
+    integer("mDeadCycle", ParaA.mDeadCycle, ParaB.mDeadCycle);
+    integer("mBuriedAfterDeadCycle", ParaA.mBuriedAfterDeadCycle, ParaB.mBuriedAfterDeadCycle);
+    integer("mBuried", ParaA.mBuried, ParaB.mBuried);
+    real("mDirectionX", ParaA.mDirectionX, ParaB.mDirectionX);
+    real("mDirectionY", ParaA.mDirectionY, ParaB.mDirectionY);
+    real("mSpeed", ParaA.mSpeed, ParaB.mSpeed);
+    integer("mInfected", ParaA.mInfected, ParaB.mInfected);
+    integer("mQuarantined", ParaA.mQuarantined, ParaB.mQuarantined);
+    integer("mRole", ParaA.mRole, ParaB.mRole);
+    integer("mSize", ParaA.mSize, ParaB.mSize);
+    return out.str();
+}
+
+// One population with its own disease; entering it swaps it into the globals.
+struct TWorld {
+    std::vector<std::unique_ptr<TPerson>> mPersons;
+    std::unique_ptr<TDisease> mDisease = std::make_unique<TDisease>();
+
+    void Swap() {
+        std::swap(mPersons, Persons);
+        std::swap(mDisease, Disease);
+    }
+};
+
+struct TScenario {
+    std::uint32_t mSeed;
+    std::int32_t mWidth;
+    std::int32_t mHeight;
+    std::int32_t mPopulation;
+    int mCycles;
+};
+
+class SpreadingDifferential : public SimulationTest {
+protected:
+    void TearDown() override {
+        mReference.mPersons.clear();
+        SimulationTest::TearDown();
+    }
+
+    // A population of the scenario, scattered, with odd sizes and states
+    // mixed in; both worlds get identical copies.
+    void Populate(const TScenario& ParaScenario) {
+        SetRandomState(ParaScenario.mSeed);
+        SetField(ParaScenario.mWidth, ParaScenario.mHeight);
+        PopulationSize = ParaScenario.mPopulation;
+        Humanity = std::make_unique<THumanity>();
+        Humanity->ReDistribute();
+        std::mt19937 random(ParaScenario.mSeed);
+        const int flavour = static_cast<int>(random() % 4);
+        for (auto& person : Persons) {
+            const std::uint32_t roll = random() % 100;
+            if (flavour == 1 && roll < 15)
+                person->mSize = static_cast<std::int32_t>(random() % 12) - 1; // -1 .. 10
+            if (flavour == 2 && roll < 2)
+                person->mSize = 20 + static_cast<std::int32_t>(random() % 60);
+            if (flavour == 3) // everybody on one spot
+                person->mPositionX = person->mPositionY = 7;
+            if (roll >= 95)
+                person->Infect(); // by hand, before patient zero
+            if (roll == 94)
+                person->Quarantine();
+        }
+        Disease = std::make_unique<TDisease>();
+        Disease->Initialize();
+        // Patient zero soon, so that most cycles spread.
+        Disease->mCycleTillPatientZero = 1 + static_cast<std::int32_t>(random() % 5);
+
+        for (const auto& person : Persons)
+            mReference.mPersons.push_back(std::make_unique<TPerson>(*person));
+        *mReference.mDisease = *Disease;
+    }
+
+    // Clicks, a resize now and then, the moves, odd positions thrown in and
+    // the disease clock: the same in both worlds, as they stay the same.
+    static void Prepare(std::uint32_t ParaSeed) {
+        std::mt19937 random(ParaSeed);
+        const std::size_t count = Persons.size();
+        const auto somebody = [&]() -> TPerson& { return *Persons[random() % count]; };
+        const auto near = [&]() {
+            return count == 0 ? 0 : static_cast<std::int32_t>(somebody().mPositionX);
+        };
+        if (random() % 4 == 0) {
+            const std::int32_t x = near();
+            const std::int32_t y =
+                count == 0 ? 0 : static_cast<std::int32_t>(somebody().mPositionY);
+            if (random() % 2)
+                Humanity->Infect(x, y);
+            else
+                Humanity->Quarantine(x, y);
+        }
+        if (random() % 40 == 0) {
+            Field->SetWidth(static_cast<std::int32_t>(random() % 1500) - 20);
+            Field->SetHeight(static_cast<std::int32_t>(random() % 1500) - 20);
+            Humanity->ReDistribute();
+        }
+        Humanity->Think();
+        Humanity->Move();
+
+        if (count > 1 && random() % 3 == 0) {
+            for (int k = static_cast<int>(random() % 6); k > 0; --k) {
+                TPerson& a = somebody();
+                const TPerson& b = somebody();
+                const double contact = static_cast<double>(a.mSize) + b.mSize;
+                switch (random() % 9) {
+                case 0: // exactly touching along an axis
+                    a.mPositionX = b.mPositionX + contact;
+                    a.mPositionY = b.mPositionY;
+                    break;
+                case 1: // a hair too far
+                    a.mPositionX = b.mPositionX;
+                    a.mPositionY = std::nextafter(b.mPositionY - contact, -kInf);
+                    break;
+                case 2: // on the diagonal
+                    a.mPositionX = b.mPositionX + contact * 0.6;
+                    a.mPositionY = b.mPositionY + contact * 0.8;
+                    break;
+                case 3: // on top of each other
+                    a.mPositionX = b.mPositionX;
+                    a.mPositionY = b.mPositionY;
+                    break;
+                case 4: // off the field
+                    a.mPositionX = -50.0 - random() % 500;
+                    a.mPositionY = 3000.0 + random() % 500;
+                    break;
+                case 5:
+                    a.mPositionX = random() % 2 ? kNaN : kInf;
+                    break;
+                case 6:
+                    a.mPositionY = random() % 2 ? -kInf : 1e300;
+                    break;
+                case 7: // larger than any scattered person
+                    a.mSize = 6 + static_cast<std::int32_t>(random() % 30);
+                    break;
+                default:
+                    a.mSize = 3 + static_cast<std::int32_t>(random() % 3);
+                    break;
+                }
+            }
+        }
+        if (random() % 150 == 0)
+            Disease->Reset();
+        Disease->Think();
+    }
+
+    void Run(const TScenario& ParaScenario) {
+        Populate(ParaScenario);
+        std::mt19937 cycles(ParaScenario.mSeed ^ 0x5bd1e995u);
+        for (int cycle = 0; cycle < ParaScenario.mCycles; ++cycle) {
+            const std::uint32_t seed = cycles();
+            const std::uint32_t state = RandomState();
+            Prepare(seed);
+            Disease->Infect();
+            const std::uint32_t indexedState = RandomState();
+
+            mReference.Swap();
+            SetRandomState(state);
+            Prepare(seed);
+            Disease->InfectAllPairs();
+            mReference.Swap();
+            ASSERT_EQ(RandomState(), indexedState);
+
+            ASSERT_EQ(Persons.size(), mReference.mPersons.size());
+            for (std::size_t i = 0; i < Persons.size(); ++i) {
+                const std::string difference = Difference(*Persons[i], *mReference.mPersons[i]);
+                ASSERT_TRUE(difference.empty())
+                    << "seed " << ParaScenario.mSeed << ", " << Persons.size() << " persons, cycle "
+                    << cycle << ", person " << i << ": " << difference;
+            }
+            ASSERT_EQ(Disease->mCycle, mReference.mDisease->mCycle);
+            ASSERT_EQ(Disease->mPatientZeroExists, mReference.mDisease->mPatientZeroExists);
+        }
+    }
+
+    TWorld mReference; // runs the all-pairs pass; the globals run the grid
+};
+
+// FNV-1a over the bytes of each value.
+class TDigest {
+public:
+    template <class T> void Add(const T& ParaValue) {
+        unsigned char bytes[sizeof(T)];
+        std::memcpy(bytes, &ParaValue, sizeof(T));
+        for (unsigned char byte : bytes)
+            mValue = (mValue ^ byte) * 1099511628211ull;
+    }
+    std::uint64_t Value() const { return mValue; }
+
+private:
+    std::uint64_t mValue = 14695981039346656037ull;
+};
+
+std::uint64_t DigestOfTheWorld() {
+    TDigest digest;
+    for (const auto& person : Persons) {
+        const TPerson& p = *person;
+        digest.Add(p.mCycle);
+        digest.Add(p.mResetCycle);
+        digest.Add(p.mPositionX);
+        digest.Add(p.mPositionY);
+        digest.Add(p.mAngle);
+        digest.Add(p.mAngleChangeSpeed);
+        digest.Add(p.mStartChangeAngleAfterCycle);
+        digest.Add(p.mStopChangeAngleAfterCycle);
+        digest.Add(p.mInfectionCycle);
+        digest.Add(p.mDeadAfterInfectionCycle);
+        digest.Add(p.mDead);
+        digest.Add(p.mDeadCycle);
+        digest.Add(p.mBuriedAfterDeadCycle);
+        digest.Add(p.mBuried);
+        digest.Add(p.mDirectionX);
+        digest.Add(p.mDirectionY);
+        digest.Add(p.mSpeed);
+        digest.Add(p.mInfected);
+        digest.Add(p.mQuarantined);
+        digest.Add(p.mRole);
+        digest.Add(p.mSize);
+    }
+    digest.Add(Disease->mCycle);
+    digest.Add(Disease->mCycleTillPatientZero);
+    digest.Add(Disease->mPatientZeroExists);
+    digest.Add(Game->mOver);
+    digest.Add(PopulationSize);
+    digest.Add(RandomState());
+    return digest.Value();
+}
+
+struct TPlay {
+    std::vector<std::uint64_t> mDigests; // one per cycle
+    std::vector<std::int32_t> mLevels;   // population of each level reached
+};
+
+// A whole game without a window, cycle for cycle as the universe runs it,
+// with clicks that depend only on the seed and the state of the world.
+TPlay Play(std::uint32_t ParaSeed, bool ParaIndexed, int ParaCycles) {
+    TPlay play;
+    Game.reset();
+    Disease.reset();
+    Humanity.reset(); // before a new one builds the list that it would empty
+    SetRandomState(ParaSeed);
+    PopulationSize = 100;
+    Field = std::make_unique<TField>();
+    Field->SetWidth(792);
+    Field->SetHeight(673);
+    Humanity = std::make_unique<THumanity>();
+    Humanity->ReDistribute();
+    Disease = std::make_unique<TDisease>();
+    Game = std::make_unique<TGame>();
+    Disease->Initialize();
+    play.mLevels.push_back(PopulationSize);
+
+    std::mt19937 clicks(ParaSeed);
+    for (int cycle = 0; cycle < ParaCycles; ++cycle) {
+        if (clicks() % 25 == 0) {
+            const TPerson& target = *Persons[clicks() % Persons.size()];
+            Humanity->Infect(static_cast<std::int32_t>(target.mPositionX),
+                             static_cast<std::int32_t>(target.mPositionY));
+        }
+        if (clicks() % 10 == 0)
+            Humanity->Quarantine(static_cast<std::int32_t>(clicks() % 792),
+                                 static_cast<std::int32_t>(clicks() % 673));
+        Humanity->Think();
+        Humanity->Move();
+        Disease->Think();
+        if (ParaIndexed)
+            Disease->Infect();
+        else
+            Disease->InfectAllPairs();
+        const std::int32_t before = PopulationSize;
+        Game->Think();
+        if (PopulationSize != before)
+            play.mLevels.push_back(PopulationSize);
+        play.mDigests.push_back(DigestOfTheWorld());
+    }
+    return play;
+}
+
+} // namespace
+
+TEST_F(SpreadingDifferential, SmallPopulationsOnEveryKindOfField) {
+    const std::pair<std::int32_t, std::int32_t> fields[] = {
+        {792, 673}, {100, 100}, {1, 1}, {0, 0}, {-5, -7}, {3000, 40}, {1, 900}, {40, 40}};
+    const std::int32_t populations[] = {0, 1, 2, 3, 10, 60, 250};
+    std::uint32_t seed = 1;
+    for (const auto& [width, height] : fields) {
+        for (std::int32_t population : populations) {
+            Run({seed++, width, height, population, kSanitized ? 40 : 120});
+            if (HasFatalFailure())
+                return;
+            TearDown();
+            SetUp();
+        }
+    }
+}
+
+TEST_F(SpreadingDifferential, CrowdsAtGameDensities) {
+    // Level-one density (100 persons on 792 x 673) and ten times that.
+    struct TCrowd {
+        std::int32_t mPopulation;
+        double mDensity;
+        int mCycles;
+    };
+    const TCrowd crowds[] = {
+        {1000, 1, 150}, {1000, 10, 150}, {5000, 1, 40}, {5000, 10, 40}, {20000, 10, 3}};
+    std::uint32_t seed = 1000;
+    for (const TCrowd& crowd : crowds) {
+        const std::int32_t population = kSanitized ? crowd.mPopulation / 4 : crowd.mPopulation;
+        const double scale = std::sqrt(population / 100.0 / crowd.mDensity);
+        for (int round = 0; round < 2; ++round) {
+            Run({seed++, static_cast<std::int32_t>(792 * scale),
+                 static_cast<std::int32_t>(673 * scale), population, crowd.mCycles});
+            if (HasFatalFailure())
+                return;
+            TearDown();
+            SetUp();
+        }
+    }
+}
+
+TEST_F(SpreadingDifferential, AHeadlessGamePlaysTheSameWithEitherPass) {
+    for (std::uint32_t seed : {11u, 2024u, 777777u}) {
+        const int cycles = kSanitized ? 2500 : 6000;
+        const TPlay reference = Play(seed, false, cycles);
+        const TPlay indexed = Play(seed, true, cycles);
+        EXPECT_EQ(indexed.mLevels, reference.mLevels) << "seed " << seed;
+        ASSERT_EQ(indexed.mDigests.size(), reference.mDigests.size());
+        for (std::size_t cycle = 0; cycle < reference.mDigests.size(); ++cycle)
+            ASSERT_EQ(indexed.mDigests[cycle], reference.mDigests[cycle])
+                << "seed " << seed << ", cycle " << cycle;
+        // Several levels played, or the comparison proved little.
+        EXPECT_GE(reference.mLevels.size(), 3u) << "seed " << seed;
+    }
+}
+
+TEST_F(SpreadingDifferential, PassesAllocateNothingOnceWarmedUp) {
+    SetField(2000, 1700);
+    PopulationSize = 3000;
+    Humanity = std::make_unique<THumanity>();
+    Humanity->ReDistribute();
+    for (std::size_t i = 0; i < Persons.size(); i += 3)
+        Persons[i]->Infect();
+    Persons[1]->mPositionX = kNaN; // one for the list of the non-finite
+    Disease = std::make_unique<TDisease>();
+    Disease->mPatientZeroExists = true;
+    Disease->Infect();
+
+    std::size_t infected = 0;
+    std::size_t allocations = 0;
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        Humanity->Move();
+        const std::size_t before = gAllocations.load();
+        Disease->Infect();
+        allocations += gAllocations.load() - before;
+    }
+    for (const auto& person : Persons)
+        infected += person->mInfected;
+    EXPECT_EQ(allocations, 0u);
+    EXPECT_GT(infected, Persons.size() / 3 + 10); // the passes did spread
+}
