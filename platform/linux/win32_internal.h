@@ -48,6 +48,8 @@ struct WindowRecord {
     int clientX = 0;
     int clientY = 0;
     bool visible = false;
+    // Overlapped windows learn their size when first shown, not when created.
+    bool needSize = false;
     bool destroying = false;
     // The update region, kept as its bounding rectangle.
     bool invalid = false;

@@ -173,6 +173,16 @@ void Hide(WindowRecord* window) {
     window->style &= ~WS_VISIBLE;
 }
 
+void SendSizeAndMove(HWND hwnd) {
+    WindowRecord* window = FindWindowRecord(hwnd);
+    const int width = window->clientWidth, height = window->clientHeight;
+    const int x = window->clientX, y = window->clientY;
+    window->needSize = false;
+    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    if (FindWindowRecord(hwnd) != nullptr)
+        SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
+}
+
 bool Show(HWND hwnd, bool show) {
     WindowRecord* window = FindWindowRecord(hwnd);
     const bool was = window->visible;
@@ -194,6 +204,8 @@ bool Show(HWND hwnd, bool show) {
         XFlush(display);
     }
     InvalidateWhole(window, true);
+    if (window->needSize)
+        SendSizeAndMove(hwnd);
     return was;
 }
 
@@ -476,10 +488,10 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     WindowRecord* created = FindWindowRecord(hwnd);
     if (created == nullptr)
         return nullptr; // destroyed itself while being created
-    const int width = created->clientWidth, height = created->clientHeight;
-    const int x = created->clientX, y = created->clientY;
-    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
+    if (child || (dwStyle & WS_POPUP))
+        SendSizeAndMove(hwnd);
+    else
+        created->needSize = true;
     if ((dwStyle & WS_VISIBLE) && FindWindowRecord(hwnd) != nullptr)
         Show(hwnd, true);
     return FindWindowRecord(hwnd) != nullptr ? hwnd : nullptr;
