@@ -26,10 +26,11 @@ function(veltrane_add_gtest name)
         add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
         set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT 600)
     else()
+        # PROPERTIES is a flat key/value list that loses a list value's
+        # separators, so the labels travel as one comma-joined label;
+        # `ctest -L` matches by regular expression, so `-L tsan` still works.
+        string(JOIN "," labels ${T_LABELS})
         gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                             PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300)
-        # The discovered tests keep only the first of several labels; the
-        # folder's label list gives them all (one suite per test folder).
-        set_property(DIRECTORY APPEND PROPERTY LABELS ${T_LABELS})
+                             PROPERTIES LABELS "${labels}" TIMEOUT 300)
     endif()
 endfunction()
