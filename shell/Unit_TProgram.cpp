@@ -6,12 +6,21 @@
 #include "simulation/Unit_THumanity.h"
 #include "simulation/Unit_TUniverseThreadLess.h"
 
+#include "opengl/unit_opengl_api_110_routines_version_011.h"
+
 namespace {
 
 // Window events can still arrive before creation or after destruction;
 // those calls find nothing to act on and do nothing.
 bool Created() {
     return Field && Humanity && Disease && Game && Universe;
+}
+
+// The drawing calls these entry points only; if the loader could not bind
+// them there is no frame to draw, rather than a call through null.
+bool DrawingBound() {
+    using namespace opengl_api;
+    return glClearColor && glClear && glBegin && glEnd && glColor3f && glVertex2f;
 }
 
 } // namespace
@@ -54,6 +63,14 @@ void ProgramSingleLoop() {
     if (!Created())
         return;
     Universe->SingleLoop();
+}
+
+void ProgramDraw() {
+    if (!Created() || !DrawingBound())
+        return;
+    Field->Draw();
+    Humanity->Draw();
+    Game->Draw();
 }
 
 void ProgramQuarantine(std::int32_t ParaX, std::int32_t ParaY) {

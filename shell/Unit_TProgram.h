@@ -15,6 +15,9 @@ void ProgramResize(std::int32_t ParaWidth, std::int32_t ParaHeight);
 void ProgramStartup();
 // Runs one paced cycle.
 void ProgramSingleLoop();
+// Draws one frame: field, persons, then the game-over overlay. Runs with
+// the rendering context current.
+void ProgramDraw();
 // Left button: quarantines every person under the point.
 void ProgramQuarantine(std::int32_t ParaX, std::int32_t ParaY);
 // Right button: infects every person under the point.

@@ -14,6 +14,9 @@ public:
     bool Initialized() const { return mInitialized; }
     void SetInitialized(bool ParaInitialized) { mInitialized = ParaInitialized; }
 
+    // Clears the picture to black.
+    void Draw() const;
+
 private:
     std::int32_t mWidth = 0;
     std::int32_t mHeight = 0;

@@ -12,6 +12,8 @@ public:
     void Think();
     void NextLevel();
     void GameOver() { mOver = true; }
+    // Once the game is over, covers the field in a new random colour each frame.
+    void Draw() const;
 };
 
 extern std::unique_ptr<TGame> Game;

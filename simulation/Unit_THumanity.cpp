@@ -58,6 +58,11 @@ void THumanity::Move() {
     }
 }
 
+void THumanity::Draw() const {
+    for (const auto& person : Persons)
+        person->Draw();
+}
+
 void THumanity::Infect(std::int32_t ParaX, std::int32_t ParaY) {
     for (auto& person : Persons)
         if (person->Select(ParaX, ParaY))

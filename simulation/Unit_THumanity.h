@@ -20,6 +20,8 @@ public:
     void ReDistribute();
     void Think();
     void Move();
+    // Every person in index order, so a higher index is drawn on top.
+    void Draw() const;
     // Click actions: every person whose square contains the point, whatever its state.
     void Infect(std::int32_t ParaX, std::int32_t ParaY);
     void Quarantine(std::int32_t ParaX, std::int32_t ParaY);

@@ -2,6 +2,8 @@
 
 #include "simulation/Unit_Random.h"
 
+#include "opengl/unit_opengl_api_110_routines_version_011.h"
+
 #include <cmath>
 
 std::int32_t SpeedRange = 30;
@@ -103,4 +105,47 @@ bool TPerson::Near(const TPerson& ParaPerson) const {
     const double dy = ParaPerson.mPositionY - mPositionY;
     const double distance = std::sqrt(dx * dx + dy * dy);
     return distance - ParaPerson.mSize - mSize <= 0;
+}
+
+void TPerson::Draw() const {
+    using namespace opengl_api;
+    // Sums in double from the exact position; only the vertex is single precision.
+    const double x = mPositionX;
+    const double y = mPositionY;
+    const std::int32_t s = mSize;
+    const auto vertex = [](double ParaX, double ParaY) {
+        glVertex2f(static_cast<GLfloat>(ParaX), static_cast<GLfloat>(ParaY));
+    };
+    if (!mDead) {
+        glBegin(GL_QUADS);
+        // The last colour call wins: white, red if infected, blue if
+        // quarantined, green if both.
+        glColor3f(1.0f, 1.0f, 1.0f);
+        if (mInfected)
+            glColor3f(1.0f, 0.0f, 0.0f);
+        if (mQuarantined)
+            glColor3f(0.0f, 0.0f, 1.0f);
+        if (mInfected && mQuarantined)
+            glColor3f(0.0f, 1.0f, 0.0f);
+        vertex(x - s, y - s);
+        vertex(x + s, y - s);
+        vertex(x + s, y + s);
+        vertex(x - s, y + s);
+        glEnd();
+    } else if (!mBuried) {
+        glBegin(GL_LINES);
+        glColor3f(0.8f, 0.8f, 0.8f);
+        vertex(x - s, y);
+        vertex(x + s, y);
+        // The long arm points down the screen.
+        vertex(x, y - s);
+        vertex(x, y + 3 * s);
+        glEnd();
+    } else {
+        glBegin(GL_POINTS);
+        glColor3f(static_cast<GLfloat>(136 / 255.0), static_cast<GLfloat>(96 / 255.0),
+                  static_cast<GLfloat>(11 / 255.0));
+        vertex(x, y);
+        glEnd();
+    }
 }

@@ -45,6 +45,8 @@ public:
     void Quarantine() { mQuarantined = true; }
     // Whether the two circles of radius mSize touch or overlap.
     bool Near(const TPerson& ParaPerson) const;
+    // A square while alive, a cross while a body lies unburied, a point for a grave.
+    void Draw() const;
 };
 
 // Exclusive upper bound of a speed draw, in tenths of a pixel per cycle.
