@@ -12,6 +12,7 @@
 using opengl_api::glBegin;
 using opengl_api::glBitmap;
 using opengl_api::glBlendColor;
+using opengl_api::glBlendEquation;
 using opengl_api::glClear;
 using opengl_api::glGetStringi;
 using opengl_api::glResetMinmax;
@@ -269,4 +270,18 @@ TEST(FakeDriver, InitializedStepKeepsItsFlagWhenBindingAgainFails) {
     EXPECT_TRUE(TOpenGLAPIVersion120::IsInitialized());
     EXPECT_EQ(glBlendColor, nullptr);
     EXPECT_NE(glResetMinmax, nullptr);
+}
+
+TEST(FakeDriver, PlaceholderAnswersOfTheDriverCountAsMissing) {
+    UseFakeLibrary(FAKE_OPENGL32_COMPLETE);
+    MakeFakeContextCurrent();
+    const auto AnswerWith = FakeExport<void (*)(const char*, long long)>("FakeOpenGL32AnswerWith");
+    AnswerWith("glBlendColor", 1);
+    AnswerWith("glResetMinmax", -1);
+
+    EXPECT_FALSE(TOpenGLAPIVersion120::Initialize());
+
+    EXPECT_EQ(glBlendColor, nullptr);
+    EXPECT_EQ(glResetMinmax, nullptr);
+    EXPECT_NE(glBlendEquation, nullptr);
 }

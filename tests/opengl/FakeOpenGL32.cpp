@@ -5,6 +5,7 @@
 // Variants leave out exports at build time; tests withhold offers at run time.
 #include "ExpectedEntryPoints.h"
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -29,6 +30,12 @@ TTrace Trace = nullptr;
 std::set<std::string>& Withheld() {
     static std::set<std::string> Names;
     return Names;
+}
+
+// Names answered with a placeholder value instead of nil, as some Windows drivers do.
+std::map<std::string, long long>& Placeholders() {
+    static std::map<std::string, long long> Answers;
+    return Answers;
 }
 
 #define FAKE_NAME_STRING(ParaName) #ParaName,
@@ -83,12 +90,19 @@ FAKE_EXPORT TProc FAKE_CALL wglGetProcAddress(const char* ParaName) {
         Offered.count(ParaName) == 0) {
         return nullptr;
     }
+    if (const auto Placeholder = Placeholders().find(ParaName);
+        Placeholder != Placeholders().end()) {
+        return reinterpret_cast<TProc>(Placeholder->second);
+    }
     return &OfferedEntryPoint;
 }
 
 // Controls for the tests.
 FAKE_EXPORT void FakeOpenGL32Withhold(const char* ParaName) {
     Withheld().insert(ParaName);
+}
+FAKE_EXPORT void FakeOpenGL32AnswerWith(const char* ParaName, long long ParaValue) {
+    Placeholders()[ParaName] = ParaValue;
 }
 FAKE_EXPORT void FakeOpenGL32SetTrace(TTrace ParaTrace) {
     Trace = ParaTrace;
