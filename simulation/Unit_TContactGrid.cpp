@@ -20,12 +20,21 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 
 void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
                          const TField* ParaField) {
+    const std::size_t count = ParaPersons.size();
+    mX.resize(count);
+    mY.resize(count);
+    mSize.resize(count);
+    mState.resize(count);
     mPending.clear();
     mEverywhere.clear();
     mLargestSize = std::numeric_limits<std::int32_t>::min();
-    const std::size_t count = ParaPersons.size();
     for (std::size_t i = 0; i < count; ++i) {
         const TPerson& person = *ParaPersons[i];
+        mX[i] = person.mPositionX;
+        mY[i] = person.mPositionY;
+        mSize[i] = person.mSize;
+        mState[i] = static_cast<std::uint8_t>((person.mInfected ? kInfected : 0) |
+                                              (person.mBuried ? kBuried : 0));
         if (person.mInfected)
             continue;
         mLargestSize = std::max(mLargestSize, person.mSize);
@@ -41,22 +50,26 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
 
     // Counting sort by cell; within a cell the entries keep index order.
     const std::size_t cells = static_cast<std::size_t>(mColumns) * mRows;
-    mCellStart.assign(cells + 1, 0);
-    mCellLive.assign(cells, 0);
+    mCells.assign(cells, TCell{0, 0});
     mPendingCell.resize(mPending.size());
     for (std::size_t k = 0; k < mPending.size(); ++k) {
-        const std::int32_t column = CellOf(mPending[k].mX, mOriginX, mCellSize, mColumns);
-        const std::int32_t row = CellOf(mPending[k].mY, mOriginY, mCellSize, mRows);
+        const std::int32_t column = CellOf(mPending[k].mX, mOriginX, mColumns);
+        const std::int32_t row = CellOf(mPending[k].mY, mOriginY, mRows);
         const std::int32_t cell = row * mColumns + column;
         mPendingCell[k] = cell;
-        ++mCellStart[static_cast<std::size_t>(cell) + 1];
+        ++mCells[static_cast<std::size_t>(cell)].mEnd;
     }
-    for (std::size_t cell = 0; cell < cells; ++cell)
-        mCellStart[cell + 1] += mCellStart[cell];
+    std::int32_t begin = 0;
+    for (TCell& cell : mCells) {
+        const std::int32_t size = cell.mEnd;
+        cell.mBegin = begin;
+        cell.mEnd = begin;
+        begin += size;
+    }
     mEntries.resize(mPending.size());
     for (std::size_t k = 0; k < mPending.size(); ++k) {
-        const std::size_t cell = static_cast<std::size_t>(mPendingCell[k]);
-        mEntries[static_cast<std::size_t>(mCellStart[cell] + mCellLive[cell]++)] = mPending[k];
+        TCell& cell = mCells[static_cast<std::size_t>(mPendingCell[k])];
+        mEntries[static_cast<std::size_t>(cell.mEnd++)] = mPending[k];
     }
 }
 
@@ -64,6 +77,7 @@ void TContactGrid::ChooseLayout(const TField* ParaField) {
     mColumns = 1;
     mRows = 1;
     mCellSize = 1;
+    mInverseCellSize = 1;
     mOriginX = 0;
     mOriginY = 0;
     if (mPending.empty())
@@ -107,8 +121,24 @@ void TContactGrid::ChooseLayout(const TField* ParaField) {
         rows = std::floor(height / cell) + 1;
     }
     mCellSize = cell;
+    mInverseCellSize = 1 / cell;
     mColumns = static_cast<std::int32_t>(columns);
     mRows = static_cast<std::int32_t>(rows);
     mOriginX = minX;
     mOriginY = minY;
+}
+
+void TContactGrid::Prefetch(std::size_t ParaIndex, bool ParaEntries) const {
+    if (!IsSpreader(ParaIndex) || mGridRemaining == 0)
+        return;
+    const double x = mX[ParaIndex];
+    const double y = mY[ParaIndex];
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return;
+    const std::size_t cell = static_cast<std::size_t>(CellOf(y, mOriginY, mRows)) * mColumns +
+                             static_cast<std::size_t>(CellOf(x, mOriginX, mColumns));
+    if (ParaEntries)
+        __builtin_prefetch(mEntries.data() + mCells[cell].mBegin);
+    else
+        __builtin_prefetch(mCells.data() + cell);
 }

@@ -5,10 +5,15 @@
 // allocates nothing once the population has stopped growing.
 //
 // The grid only narrows the search. It never decides contact itself: every
-// person it offers is tested with TPerson::Near by the caller, and it offers
+// person it offers is tested by the caller (with TPerson::Near), and it offers
 // every person whose circle could touch the spreader's under Near's rounding.
-// Positions that are not finite go to a list offered to every spreader, and a
-// spreader off the grid (or not finite) searches the border cells (or all).
+// Positions that are not finite go to a list offered to every spreader; a
+// spreader off the grid searches its border cells, one that is not finite
+// searches them all.
+//
+// Positions, sizes and the infected and buried flags are copied at the build,
+// so that the pass walks small arrays instead of the persons; during a pass
+// only the infections that the caller reports change, and the copy follows.
 #pragma once
 
 #include "simulation/Unit_TField.h"
@@ -22,17 +27,24 @@
 
 class TContactGrid {
 public:
-    // Indexes every person of ParaPersons that is not infected. The field
+    // Copies ParaPersons and indexes every one that is not infected. The field
     // (null when there is none) only guides the layout.
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
 
     // Persons still in the index.
     std::size_t Remaining() const { return mGridRemaining + mEverywhere.size(); }
 
-    // Offers the index of every indexed person that may touch ParaPerson to
-    // ParaVisit, which returns true when it has infected that person; the
-    // person then leaves the index. Offers come in no particular order.
-    template <class TVisit> void ForEachCandidate(const TPerson& ParaPerson, TVisit&& ParaVisit);
+    // The spreading order over the built population: every person that is
+    // infected and not buried when its turn comes, in increasing index order,
+    // those infected earlier in the same pass included. ParaInfect(i, j) is
+    // asked for every indexed j that spreader i may touch, and returns true
+    // when it has infected j.
+    template <class TInfect> void Spread(TInfect&& ParaInfect);
+
+    // Offers ParaVisit the index of every indexed person that may touch the
+    // person at ParaSpreader; when ParaVisit returns true it has infected that
+    // person, who leaves the index. Offers come in no particular order.
+    template <class TVisit> void ForEachCandidate(std::size_t ParaSpreader, TVisit&& ParaVisit);
 
     // Layout of the last build, for tests and benchmarks.
     std::int32_t Columns() const { return mColumns; }
@@ -40,17 +52,24 @@ public:
     double CellSize() const { return mCellSize; }
 
 private:
+    enum : std::uint8_t { kInfected = 1, kBuried = 2 };
+
     struct TEntry {
         double mX;
         double mY;
         std::uint32_t mIndex;
     };
 
-    // Cell column or row of a coordinate; monotone, and clamped to the grid,
-    // so that persons and spreaders off the grid land on its border.
-    static std::int32_t CellOf(double ParaValue, double ParaOrigin, double ParaCellSize,
-                               std::int32_t ParaCount) {
-        const double cell = std::floor((ParaValue - ParaOrigin) / ParaCellSize);
+    // Entries of a cell: [mBegin, mEnd) still indexed.
+    struct TCell {
+        std::int32_t mBegin;
+        std::int32_t mEnd;
+    };
+
+    // Cell column or row of a coordinate; monotone in the coordinate, and
+    // clamped, so that whatever lies off the grid lands on its border.
+    std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
+        const double cell = std::floor((ParaValue - ParaOrigin) * mInverseCellSize);
         if (!(cell > 0))
             return 0;
         if (cell >= ParaCount - 1)
@@ -60,37 +79,66 @@ private:
 
     // Largest distance along one axis at which Near can still hold between a
     // person of size ParaSize and any indexed person, with room to spare for
-    // the rounding of Near's subtraction and square root.
+    // the rounding of Near's subtractions and square root.
     double Reach(std::int32_t ParaSize) const {
-        const double sum = static_cast<double>(ParaSize) + static_cast<double>(mLargestSize);
-        return sum +
-               (std::fabs(static_cast<double>(ParaSize)) +
-                std::fabs(static_cast<double>(mLargestSize))) *
-                   1e-9 +
-               1e-9;
+        const double own = ParaSize;
+        const double largest = mLargestSize;
+        return own + largest + (std::fabs(own) + std::fabs(largest)) * 1e-9 + 1e-9;
     }
+
+    bool IsSpreader(std::size_t ParaIndex) const {
+        return (mState[ParaIndex] & (kInfected | kBuried)) == kInfected;
+    }
+
+    // Starts loading what the spreader at ParaIndex will read: its home cell
+    // (ParaEntries false), then, once that is in, the cell's entries.
+    void Prefetch(std::size_t ParaIndex, bool ParaEntries) const;
 
     void ChooseLayout(const TField* ParaField);
 
+    // Copies, by person index.
+    std::vector<double> mX;
+    std::vector<double> mY;
+    std::vector<std::int32_t> mSize;
+    std::vector<std::uint8_t> mState;
+
     std::vector<TEntry> mPending;           // finite candidates in index order
     std::vector<std::int32_t> mPendingCell; // their cells
-    std::vector<TEntry> mEntries;           // candidates sorted by cell
-    std::vector<std::int32_t> mCellStart;   // first entry of each cell
-    std::vector<std::int32_t> mCellLive;    // entries of each cell still indexed
+    std::vector<TEntry> mEntries;           // candidates by cell
+    std::vector<TCell> mCells;              // row by row
     std::vector<std::uint32_t> mEverywhere; // candidates with a non-finite position
     std::size_t mGridRemaining = 0;
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;
     double mOriginY = 0;
     double mCellSize = 1;
+    double mInverseCellSize = 1;
     std::int32_t mColumns = 1;
     std::int32_t mRows = 1;
 };
 
+template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
+    // The spreaders come in index order, not in the order of the cells: the
+    // cells of the next ones are fetched while this one is served.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t count = mState.size();
+    for (std::size_t i = 0; i < count && Remaining() > 0; ++i) {
+        if (i + 2 * kAhead < count)
+            Prefetch(i + 2 * kAhead, false);
+        if (i + kAhead < count)
+            Prefetch(i + kAhead, true);
+        if (!IsSpreader(i))
+            continue;
+        ForEachCandidate(i, [&](std::size_t ParaOther) { return ParaInfect(i, ParaOther); });
+    }
+}
+
 template <class TVisit>
-void TContactGrid::ForEachCandidate(const TPerson& ParaPerson, TVisit&& ParaVisit) {
+void TContactGrid::ForEachCandidate(std::size_t ParaSpreader, TVisit&& ParaVisit) {
     for (std::size_t k = 0; k < mEverywhere.size();) {
-        if (ParaVisit(static_cast<std::size_t>(mEverywhere[k]))) {
+        const std::size_t other = mEverywhere[k];
+        if (ParaVisit(other)) {
+            mState[other] |= kInfected;
             mEverywhere[k] = mEverywhere.back();
             mEverywhere.pop_back();
         } else {
@@ -100,38 +148,36 @@ void TContactGrid::ForEachCandidate(const TPerson& ParaPerson, TVisit&& ParaVisi
     if (mGridRemaining == 0)
         return;
 
-    const double x = ParaPerson.mPositionX;
-    const double y = ParaPerson.mPositionY;
+    const double x = mX[ParaSpreader];
+    const double y = mY[ParaSpreader];
     const bool finite = std::isfinite(x) && std::isfinite(y);
     std::int32_t firstColumn = 0;
     std::int32_t lastColumn = mColumns - 1;
     std::int32_t firstRow = 0;
     std::int32_t lastRow = mRows - 1;
-    const double reach = finite ? Reach(ParaPerson.mSize) : 0.0;
+    const double reach = finite ? Reach(mSize[ParaSpreader]) : 0.0;
     if (finite) {
         // Sizes below zero can touch nobody.
         if (reach < 0)
             return;
-        firstColumn = CellOf(x - reach, mOriginX, mCellSize, mColumns);
-        lastColumn = CellOf(x + reach, mOriginX, mCellSize, mColumns);
-        firstRow = CellOf(y - reach, mOriginY, mCellSize, mRows);
-        lastRow = CellOf(y + reach, mOriginY, mCellSize, mRows);
+        firstColumn = CellOf(x - reach, mOriginX, mColumns);
+        lastColumn = CellOf(x + reach, mOriginX, mColumns);
+        firstRow = CellOf(y - reach, mOriginY, mRows);
+        lastRow = CellOf(y + reach, mOriginY, mRows);
     }
 
     for (std::int32_t row = firstRow; row <= lastRow; ++row) {
         for (std::int32_t column = firstColumn; column <= lastColumn; ++column) {
-            const std::size_t cell = static_cast<std::size_t>(row) * mColumns + column;
-            const std::int32_t start = mCellStart[cell];
-            std::int32_t& live = mCellLive[cell];
-            for (std::int32_t k = start; k < start + live;) {
+            TCell& cell = mCells[static_cast<std::size_t>(row) * mColumns + column];
+            for (std::int32_t k = cell.mBegin; k < cell.mEnd;) {
                 TEntry& entry = mEntries[static_cast<std::size_t>(k)];
                 // Differences taken as Near takes them: beyond the reach on
                 // either axis, Near is false.
                 const bool inReach = !finite || (std::fabs(entry.mX - x) <= reach &&
                                                  std::fabs(entry.mY - y) <= reach);
                 if (inReach && ParaVisit(static_cast<std::size_t>(entry.mIndex))) {
-                    entry = mEntries[static_cast<std::size_t>(start + live - 1)];
-                    --live;
+                    mState[entry.mIndex] |= kInfected;
+                    entry = mEntries[static_cast<std::size_t>(--cell.mEnd)];
                     --mGridRemaining;
                 } else {
                     ++k;

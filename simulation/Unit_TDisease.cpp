@@ -39,19 +39,14 @@ void TDisease::Infect() {
         return;
 
     mContacts.Build(Persons, Field.get());
-    for (std::size_t i = first; i < n && mContacts.Remaining() > 0; ++i) {
-        const TPerson& spreader = *Persons[i];
-        if (!spreader.mInfected || spreader.mBuried)
-            continue;
-        // Everybody in the index is still healthy and is not the spreader.
-        mContacts.ForEachCandidate(spreader, [&spreader](std::size_t j) {
-            TPerson& other = *Persons[j];
-            if (!spreader.Near(other))
-                return false;
-            other.Infect();
-            return true;
-        });
-    }
+    // Everybody the grid offers is still healthy and is not the spreader.
+    mContacts.Spread([](std::size_t ParaSpreader, std::size_t ParaOther) {
+        TPerson& other = *Persons[ParaOther];
+        if (!Persons[ParaSpreader]->Near(other))
+            return false;
+        other.Infect();
+        return true;
+    });
 }
 
 void TDisease::InfectAllPairs() {

@@ -30,7 +30,7 @@ protected:
         ASSERT_EQ(grid.Remaining(), healthy) << ParaWhat;
         for (std::size_t i = 0; i < Persons.size(); ++i) {
             std::set<std::size_t> offered;
-            grid.ForEachCandidate(*Persons[i], [&](std::size_t j) {
+            grid.ForEachCandidate(i, [&](std::size_t j) {
                 EXPECT_TRUE(offered.insert(j).second) << ParaWhat << ": offered twice " << j;
                 EXPECT_FALSE(Persons[j]->mInfected) << ParaWhat;
                 return false;
@@ -187,7 +187,7 @@ TEST_F(ContactGridTest, AnInfectedPersonLeavesTheIndexAndIsNotOfferedAgain) {
 
     std::multiset<std::size_t> seen;
     for (int pass = 0; pass < 3; ++pass) {
-        grid.ForEachCandidate(*Persons[0], [&](std::size_t j) {
+        grid.ForEachCandidate(0, [&](std::size_t j) {
             seen.insert(j);
             return j == 1 || j == 4; // infect these two
         });

@@ -27,19 +27,20 @@ constexpr bool kSanitized = false;
 #endif
 
 // Counts every allocation of the process, so that a test can see a pass that
-// allocates.
+// allocates. Kept out of line: inlined, the compiler would pair the standard
+// new it knows with the free in here and warn.
 static std::atomic<std::size_t> gAllocations{0};
 
-void* operator new(std::size_t ParaSize) {
+[[gnu::noinline]] void* operator new(std::size_t ParaSize) {
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     if (void* memory = std::malloc(ParaSize == 0 ? 1 : ParaSize))
         return memory;
     throw std::bad_alloc();
 }
-void operator delete(void* ParaMemory) noexcept {
+[[gnu::noinline]] void operator delete(void* ParaMemory) noexcept {
     std::free(ParaMemory);
 }
-void operator delete(void* ParaMemory, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* ParaMemory, std::size_t) noexcept {
     std::free(ParaMemory);
 }
 
