@@ -14,16 +14,6 @@ TPerson StillPerson(double ParaX, double ParaY, std::int32_t ParaSize) {
 
 } // namespace
 
-TEST(Person, NewPersonIsAllZeroAndCitizen) {
-    const TPerson person;
-    EXPECT_EQ(person.mCycle, 0);
-    EXPECT_EQ(person.mPositionX, 0.0);
-    EXPECT_EQ(person.mSpeed, 0.0);
-    EXPECT_EQ(person.mSize, 0);
-    EXPECT_FALSE(person.mInfected || person.mQuarantined || person.mDead || person.mBuried);
-    EXPECT_EQ(person.mRole, r_citizen);
-}
-
 TEST(Person, InitializeDrawsTraitsInFixedOrder) {
     SetRandomState(42);
     TPerson person;
