@@ -1,0 +1,41 @@
+// The program entry: one application, one main form, one message loop.
+#include "shell/UnitMain.h"
+#include "toolkit/Unit_ShowMessage.h"
+#include "toolkit/Unit_TApplication.h"
+
+#include <exception>
+
+#ifdef VELTRANE_GAME_PROBE
+#include "tests/gui/GameProbe.h"
+#endif
+
+namespace {
+
+int RunGame() {
+    try {
+        Application->Initialize();
+        Application->SetMainFormOnTaskBar(true);
+        Application->CreateForm(Form1);
+#ifdef VELTRANE_GAME_PROBE
+        StartGameProbe(*Form1);
+#endif
+        Application->Run();
+    } catch (const std::exception& e) {
+        // Nothing ran yet, or the loop itself broke: say why and fail.
+        ShowMessage(e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+#ifdef _WIN32
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return RunGame();
+}
+#else
+int main() {
+    return RunGame();
+}
+#endif

@@ -1,0 +1,8 @@
+// Test builds only: lets the end-to-end tests see inside the running game.
+#pragma once
+
+class TForm1;
+
+// With VELTRANE_TEST_REPORT=<file> set, rewrites that file after every pass of
+// the message loop: caption, sizes, persons, resize and destroy counts.
+void StartGameProbe(TForm1& Form);

@@ -1,0 +1,99 @@
+// A component with a window of its own: creation parameters a subclass can
+// change, message handlers by number, bounds and alignment, mouse events.
+#pragma once
+
+#include "toolkit/Unit_TComponent.h"
+
+#include <string>
+#include <vector>
+
+struct TWindowClassParams {
+    UINT style = 0;
+};
+
+struct TCreateParams {
+    std::string Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    HWND WndParent = nullptr;
+    TWindowClassParams WindowClass;
+    std::string WinClassName;
+};
+
+enum TControlStyleElement : std::uint8_t { csOpaque = 1 };
+
+class TWinControl : public TComponent {
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+
+    HWND Handle() const { return mHandle; }
+    bool HandleAllocated() const { return mHandle != nullptr; }
+    // Creates the window (and then the children's) if it does not exist yet.
+    void HandleNeeded();
+    void DestroyHandle();
+
+    TWinControl* Parent() const { return mParent; }
+    void SetParent(TWinControl* Value);
+
+    std::int32_t Left() const { return mLeft; }
+    std::int32_t Top() const { return mTop; }
+    std::int32_t Width() const { return mWidth; }
+    std::int32_t Height() const { return mHeight; }
+    void SetBounds(std::int32_t ALeft, std::int32_t ATop, std::int32_t AWidth,
+                   std::int32_t AHeight);
+    virtual std::int32_t ClientWidth() const;
+    virtual std::int32_t ClientHeight() const;
+    TAlign Align() const { return mAlign; }
+    void SetAlign(TAlign Value);
+
+    std::uint8_t ControlStyle() const { return mControlStyle; }
+
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+    bool SetProperty(const std::string& Property, const TPropertyValue& Value) override;
+    bool SetEvent(const std::string& Event, const THandler& Handler) override;
+    void BeforeDestruction() override;
+
+    // Sends a message straight to the control's handlers, window or not.
+    LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
+
+protected:
+    // Window class and window style of the window about to be created.
+    virtual void CreateParams(TCreateParams& Params);
+    // Message handlers by number: a subclass handles its own messages and hands
+    // the rest to the inherited Dispatch.
+    virtual void Dispatch(TMessage& Message);
+    // What the window procedure does with a message nobody handled.
+    void DefaultHandler(TMessage& Message);
+    // Gives every alClient child the whole client area.
+    void AlignControls();
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, std::int32_t X, std::int32_t Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, std::int32_t X, std::int32_t Y);
+    virtual void MouseMove(TShiftState Shift, std::int32_t X, std::int32_t Y);
+
+    std::uint8_t mControlStyle = 0;
+
+private:
+    void CreateWnd();
+    static LRESULT CALLBACK WindowProcedure(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
+    void ForgetHandle();
+
+    HWND mHandle = nullptr;
+    TWinControl* mParent = nullptr;
+    std::vector<TWinControl*> mChildren;
+    std::int32_t mLeft = 0;
+    std::int32_t mTop = 0;
+    std::int32_t mWidth = 0;
+    std::int32_t mHeight = 0;
+    TAlign mAlign = alNone;
+};
+
+// The shift state a mouse message carries in its WPARAM.
+TShiftState ShiftStateFromKeys(WPARAM Keys);
