@@ -25,10 +25,17 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     mY.resize(count);
     mSize.resize(count);
     mState.resize(count);
+    mHome.resize(count);
     mPending.clear();
     mEverywhere.clear();
     mLargestSize = std::numeric_limits<std::int32_t>::min();
     for (std::size_t i = 0; i < count; ++i) {
+        // The persons lie far apart in memory: ask for the next ones early.
+        if (i + 8 < count) {
+            const char* ahead = reinterpret_cast<const char*>(ParaPersons[i + 8].get());
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
         const TPerson& person = *ParaPersons[i];
         mX[i] = person.mPositionX;
         mY[i] = person.mPositionY;
@@ -58,6 +65,12 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         const std::int32_t cell = row * mColumns + column;
         mPendingCell[k] = cell;
         ++mCells[static_cast<std::size_t>(cell)].mEnd;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool finite = std::isfinite(mX[i]) && std::isfinite(mY[i]);
+        mHome[i] = IsSpreader(i) && finite ? CellOf(mY[i], mOriginY, mRows) * mColumns +
+                                                 CellOf(mX[i], mOriginX, mColumns)
+                                           : -1;
     }
     std::int32_t begin = 0;
     for (TCell& cell : mCells) {
@@ -126,19 +139,4 @@ void TContactGrid::ChooseLayout(const TField* ParaField) {
     mRows = static_cast<std::int32_t>(rows);
     mOriginX = minX;
     mOriginY = minY;
-}
-
-void TContactGrid::Prefetch(std::size_t ParaIndex, bool ParaEntries) const {
-    if (!IsSpreader(ParaIndex) || mGridRemaining == 0)
-        return;
-    const double x = mX[ParaIndex];
-    const double y = mY[ParaIndex];
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return;
-    const std::size_t cell = static_cast<std::size_t>(CellOf(y, mOriginY, mRows)) * mColumns +
-                             static_cast<std::size_t>(CellOf(x, mOriginX, mColumns));
-    if (ParaEntries)
-        __builtin_prefetch(mEntries.data() + mCells[cell].mBegin);
-    else
-        __builtin_prefetch(mCells.data() + cell);
 }

@@ -69,12 +69,12 @@ private:
     // Cell column or row of a coordinate; monotone in the coordinate, and
     // clamped, so that whatever lies off the grid lands on its border.
     std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
-        const double cell = std::floor((ParaValue - ParaOrigin) * mInverseCellSize);
+        const double cell = (ParaValue - ParaOrigin) * mInverseCellSize;
         if (!(cell > 0))
             return 0;
         if (cell >= ParaCount - 1)
             return ParaCount - 1;
-        return static_cast<std::int32_t>(cell);
+        return static_cast<std::int32_t>(cell); // the floor, being positive
     }
 
     // Largest distance along one axis at which Near can still hold between a
@@ -90,10 +90,6 @@ private:
         return (mState[ParaIndex] & (kInfected | kBuried)) == kInfected;
     }
 
-    // Starts loading what the spreader at ParaIndex will read: its home cell
-    // (ParaEntries false), then, once that is in, the cell's entries.
-    void Prefetch(std::size_t ParaIndex, bool ParaEntries) const;
-
     void ChooseLayout(const TField* ParaField);
 
     // Copies, by person index.
@@ -101,6 +97,7 @@ private:
     std::vector<double> mY;
     std::vector<std::int32_t> mSize;
     std::vector<std::uint8_t> mState;
+    std::vector<std::int32_t> mHome; // cell of each spreader at the build, else -1
 
     std::vector<TEntry> mPending;           // finite candidates in index order
     std::vector<std::int32_t> mPendingCell; // their cells
@@ -118,15 +115,17 @@ private:
 };
 
 template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
-    // The spreaders come in index order, not in the order of the cells: the
-    // cells of the next ones are fetched while this one is served.
+    // The spreaders come in index order, not in the order of the cells, so
+    // their cells are fetched ahead: a home cell's bounds two steps of kAhead
+    // early, its entries one step early.
     constexpr std::size_t kAhead = 8;
     const std::size_t count = mState.size();
     for (std::size_t i = 0; i < count && Remaining() > 0; ++i) {
-        if (i + 2 * kAhead < count)
-            Prefetch(i + 2 * kAhead, false);
-        if (i + kAhead < count)
-            Prefetch(i + kAhead, true);
+        if (i + 2 * kAhead < count && mHome[i + 2 * kAhead] >= 0)
+            __builtin_prefetch(mCells.data() + mHome[i + 2 * kAhead]);
+        if (i + kAhead < count && mHome[i + kAhead] >= 0)
+            __builtin_prefetch(mEntries.data() +
+                               mCells[static_cast<std::size_t>(mHome[i + kAhead])].mBegin);
         if (!IsSpreader(i))
             continue;
         ForEachCandidate(i, [&](std::size_t ParaOther) { return ParaInfect(i, ParaOther); });
