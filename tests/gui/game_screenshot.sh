@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A picture of the game in play, for the README: a few persons quarantined,
-# a few infected, the outbreak under way. The native build writes it.
+# a few infected, the outbreak under way. The native build writes it into the
+# build folder, or where VELTRANE_SCREENSHOT says (docs/screenshot.png for the README).
 source "$(dirname "$0")/lib.sh"
-OUT="$HERE/../../docs/screenshot.png"
+OUT="${VELTRANE_SCREENSHOT:-$PWD/screenshot.png}"
 REPORT="$WORK/report"
 
 start_game "$PROBE" VELTRANE_TEST_REPORT="$REPORT"
