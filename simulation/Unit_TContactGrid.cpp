@@ -26,9 +26,10 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     mSize.resize(count);
     mState.resize(count);
     mHome.resize(count);
-    mPending.clear();
     mEverywhere.clear();
+    mGridRemaining = 0;
     mLargestSize = std::numeric_limits<std::int32_t>::min();
+    TBounds bounds;
     for (std::size_t i = 0; i < count; ++i) {
         // The persons lie far apart in memory: ask for the next ones early.
         if (i + 8 < count) {
@@ -37,40 +38,43 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
             __builtin_prefetch(ahead + 64);
         }
         const TPerson& person = *ParaPersons[i];
-        mX[i] = person.mPositionX;
-        mY[i] = person.mPositionY;
+        const double x = person.mPositionX;
+        const double y = person.mPositionY;
+        mX[i] = x;
+        mY[i] = y;
         mSize[i] = person.mSize;
         mState[i] = static_cast<std::uint8_t>((person.mInfected ? kInfected : 0) |
                                               (person.mBuried ? kBuried : 0));
         if (person.mInfected)
             continue;
         mLargestSize = std::max(mLargestSize, person.mSize);
-        if (std::isfinite(person.mPositionX) && std::isfinite(person.mPositionY))
-            mPending.push_back(
-                {person.mPositionX, person.mPositionY, static_cast<std::uint32_t>(i)});
-        else
+        if (std::isfinite(x) && std::isfinite(y)) {
+            ++mGridRemaining;
+            bounds.mMinX = std::min(bounds.mMinX, x);
+            bounds.mMaxX = std::max(bounds.mMaxX, x);
+            bounds.mMinY = std::min(bounds.mMinY, y);
+            bounds.mMaxY = std::max(bounds.mMaxY, y);
+        } else {
             mEverywhere.push_back(static_cast<std::uint32_t>(i));
+        }
     }
-    mGridRemaining = mPending.size();
 
-    ChooseLayout(ParaField);
+    ChooseLayout(ParaField, bounds);
 
-    // Counting sort by cell; within a cell the entries keep index order.
+    // Counting sort of the candidates by cell; within a cell they keep index
+    // order. Spreaders note their cell too, for the fetching ahead.
     const std::size_t cells = static_cast<std::size_t>(mColumns) * mRows;
     mCells.assign(cells, TCell{0, 0});
-    mPendingCell.resize(mPending.size());
-    for (std::size_t k = 0; k < mPending.size(); ++k) {
-        const std::int32_t column = CellOf(mPending[k].mX, mOriginX, mColumns);
-        const std::int32_t row = CellOf(mPending[k].mY, mOriginY, mRows);
-        const std::int32_t cell = row * mColumns + column;
-        mPendingCell[k] = cell;
-        ++mCells[static_cast<std::size_t>(cell)].mEnd;
-    }
     for (std::size_t i = 0; i < count; ++i) {
         const bool finite = std::isfinite(mX[i]) && std::isfinite(mY[i]);
-        mHome[i] = IsSpreader(i) && finite ? CellOf(mY[i], mOriginY, mRows) * mColumns +
-                                                 CellOf(mX[i], mOriginX, mColumns)
-                                           : -1;
+        const bool candidate = (mState[i] & kInfected) == 0;
+        if (!finite || (!candidate && !IsSpreader(i))) {
+            mHome[i] = -1;
+            continue;
+        }
+        mHome[i] = CellOf(mY[i], mOriginY, mRows) * mColumns + CellOf(mX[i], mOriginX, mColumns);
+        if (candidate)
+            ++mCells[static_cast<std::size_t>(mHome[i])].mEnd;
     }
     std::int32_t begin = 0;
     for (TCell& cell : mCells) {
@@ -79,33 +83,30 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         cell.mEnd = begin;
         begin += size;
     }
-    mEntries.resize(mPending.size());
-    for (std::size_t k = 0; k < mPending.size(); ++k) {
-        TCell& cell = mCells[static_cast<std::size_t>(mPendingCell[k])];
-        mEntries[static_cast<std::size_t>(cell.mEnd++)] = mPending[k];
+    mEntries.resize(mGridRemaining);
+    for (std::size_t i = 0; i < count; ++i) {
+        if ((mState[i] & kInfected) != 0 || mHome[i] < 0)
+            continue;
+        TCell& cell = mCells[static_cast<std::size_t>(mHome[i])];
+        mEntries[static_cast<std::size_t>(cell.mEnd++)] = {mX[i], mY[i],
+                                                           static_cast<std::uint32_t>(i)};
     }
 }
 
-void TContactGrid::ChooseLayout(const TField* ParaField) {
+void TContactGrid::ChooseLayout(const TField* ParaField, const TBounds& ParaBounds) {
     mColumns = 1;
     mRows = 1;
     mCellSize = 1;
     mInverseCellSize = 1;
     mOriginX = 0;
     mOriginY = 0;
-    if (mPending.empty())
+    if (mGridRemaining == 0)
         return;
 
-    double minX = mPending[0].mX;
-    double maxX = minX;
-    double minY = mPending[0].mY;
-    double maxY = minY;
-    for (const TEntry& entry : mPending) {
-        minX = std::min(minX, entry.mX);
-        maxX = std::max(maxX, entry.mX);
-        minY = std::min(minY, entry.mY);
-        maxY = std::max(maxY, entry.mY);
-    }
+    double minX = ParaBounds.mMinX;
+    double maxX = ParaBounds.mMaxX;
+    double minY = ParaBounds.mMinY;
+    double maxY = ParaBounds.mMaxY;
     if (ParaField != nullptr) {
         // Stragglers off the field must not stretch the cells: they share the
         // border cells instead. In play everybody is kept inside.
@@ -121,7 +122,7 @@ void TContactGrid::ChooseLayout(const TField* ParaField) {
     // About one candidate per cell, and cells no smaller than the largest
     // contact distance, so that a spreader of ordinary size searches three by
     // three cells at most.
-    const double count = static_cast<double>(mPending.size());
+    const double count = static_cast<double>(mGridRemaining);
     const double maxCells = 2 * count + 16;
     double cell = std::max(2.0 * mLargestSize, 1.0);
     cell = std::max(cell, std::sqrt(width) * std::sqrt(height / count));

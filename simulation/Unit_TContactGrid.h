@@ -90,17 +90,23 @@ private:
         return (mState[ParaIndex] & (kInfected | kBuried)) == kInfected;
     }
 
-    void ChooseLayout(const TField* ParaField);
+    struct TBounds {
+        double mMinX = INFINITY;
+        double mMaxX = -INFINITY;
+        double mMinY = INFINITY;
+        double mMaxY = -INFINITY;
+    };
+
+    // Cells over the bounds of the finite candidates, clipped near the field.
+    void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds);
 
     // Copies, by person index.
     std::vector<double> mX;
     std::vector<double> mY;
     std::vector<std::int32_t> mSize;
     std::vector<std::uint8_t> mState;
-    std::vector<std::int32_t> mHome; // cell of each spreader at the build, else -1
+    std::vector<std::int32_t> mHome; // cell at the build of each candidate and spreader, else -1
 
-    std::vector<TEntry> mPending;           // finite candidates in index order
-    std::vector<std::int32_t> mPendingCell; // their cells
     std::vector<TEntry> mEntries;           // candidates by cell
     std::vector<TCell> mCells;              // row by row
     std::vector<std::uint32_t> mEverywhere; // candidates with a non-finite position
@@ -121,9 +127,9 @@ template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     constexpr std::size_t kAhead = 8;
     const std::size_t count = mState.size();
     for (std::size_t i = 0; i < count && Remaining() > 0; ++i) {
-        if (i + 2 * kAhead < count && mHome[i + 2 * kAhead] >= 0)
+        if (i + 2 * kAhead < count && mHome[i + 2 * kAhead] >= 0 && IsSpreader(i + 2 * kAhead))
             __builtin_prefetch(mCells.data() + mHome[i + 2 * kAhead]);
-        if (i + kAhead < count && mHome[i + kAhead] >= 0)
+        if (i + kAhead < count && mHome[i + kAhead] >= 0 && IsSpreader(i + kAhead))
             __builtin_prefetch(mEntries.data() +
                                mCells[static_cast<std::size_t>(mHome[i + kAhead])].mBegin);
         if (!IsSpreader(i))
