@@ -183,7 +183,7 @@ private:
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT) {
     const char* text = lpText != nullptr ? lpText : "";
     const char* caption = lpCaption != nullptr ? lpCaption : "Error";
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = win32_x11::OpenDisplay();
     if (display == nullptr) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return IDOK;

@@ -32,10 +32,23 @@ int CountError(Display*, XErrorEvent*) {
 
 } // namespace
 
+Display* OpenDisplay() {
+    for (int attempt = 0;; ++attempt) {
+        errno = 0;
+        Display* display = XOpenDisplay(nullptr);
+        if (display != nullptr)
+            return display;
+        const bool busy = errno == EAGAIN || errno == ECONNRESET || errno == EINTR;
+        if (!busy || attempt == 40)
+            return nullptr;
+        poll(nullptr, 0, 25);
+    }
+}
+
 Display* Connection() {
     if (!gTriedToOpen) {
         gTriedToOpen = true;
-        gDisplay = XOpenDisplay(nullptr);
+        gDisplay = OpenDisplay();
         if (gDisplay != nullptr)
             gPreviousErrorHandler = XSetErrorHandler(CountError);
     }

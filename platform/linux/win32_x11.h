@@ -10,6 +10,9 @@ namespace win32_x11 {
 
 // Opened on first use from $DISPLAY; null when there is no display.
 Display* Connection();
+// XOpenDisplay, retried for a moment while the server is too busy to accept
+// (a loaded X server refuses with EAGAIN now and then).
+Display* OpenDisplay();
 
 // Double-buffered RGBA, 8 bits a channel: the visual of every window, so that
 // a pixel format chosen later only has to match it.

@@ -15,18 +15,22 @@ if on_wine; then
 else
     [ "$first" = "$TITLE" ] || fail "first caption is '$first'"
 fi
+# The first period counts from the form's creation, so a slow start (Wine's
+# first frame can come seconds later) may show 0 at first; the next periods
+# must show frames.
 rate=""
-for _ in $(seq 100); do
+for _ in $(seq 150); do
     c=$(caption "$id")
     if [[ "$c" =~ ^"$TITLE. FPS: "([0-9]+)$ ]]; then
+        [ -z "$rate" ] && echo "first frame rate shown: ${BASH_REMATCH[1]}"
         rate=${BASH_REMATCH[1]}
-        break
+        [ "$rate" -ge 1 ] && break
     fi
     sleep 0.1
 done
-[ -n "$rate" ] || fail "no frame rate in the caption after 10 s: '$c'"
+[ -n "$rate" ] || fail "no frame rate in the caption after 15 s: '$c'"
 echo "frame rate shown: $rate"
-[ "$rate" -ge 1 ] || fail "frame rate $rate"
+[ "$rate" -ge 1 ] || fail "frame rate still $rate after 15 s"
 
 read -r x y w h < <(geometry "$id")
 read -r sw sh < <(screen_size)

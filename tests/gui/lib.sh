@@ -27,6 +27,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A loaded X server refuses a connection now and then (EAGAIN): every X tool
+# is tried again for a moment before its failure counts.
+retry_x() {
+    local rc
+    for _ in $(seq 20); do
+        command "$@" && return 0
+        rc=$?
+        sleep 0.05
+    done
+    return "$rc"
+}
+xdotool() { retry_x xdotool "$@"; }
+xprop() { retry_x xprop "$@"; }
+xwininfo() { retry_x xwininfo "$@"; }
+xdpyinfo() { retry_x xdpyinfo "$@"; }
+import() { retry_x import "$@"; }
+
 [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 || {
     echo "no X display: run under Xvfb (scripts/test starts one)" >&2
     exit 1
@@ -50,7 +67,7 @@ start_game() {
 find_window() {
     local id
     for _ in $(seq 300); do
-        id=$(xdotool search --onlyvisible --name "^Veltrane Game" 2>/dev/null | head -n 1)
+        id=$(command xdotool search --onlyvisible --name "^Veltrane Game" 2>/dev/null | head -n 1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         kill -0 "$GAME_PID" 2>/dev/null || return 1
         sleep 0.1

@@ -5,6 +5,7 @@ Usage: x11_close.py WINDOW_ID"""
 import ctypes
 import ctypes.util
 import sys
+import time
 
 
 class XClientMessageEvent(ctypes.Structure):
@@ -35,7 +36,13 @@ def main():
                                ctypes.POINTER(XEvent)]
     x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(None)
+    # A busy X server refuses a connection now and then: try again for a moment.
+    display = None
+    for _ in range(40):
+        display = x11.XOpenDisplay(None)
+        if display:
+            break
+        time.sleep(0.025)
     if not display:
         sys.exit("x11_close: cannot open the display")
     event = XEvent()

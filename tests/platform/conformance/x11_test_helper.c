@@ -51,7 +51,12 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: %s find|close|resize TITLE [W H]\n", argv[0]);
         return 2;
     }
+    /* A busy X server refuses a connection now and then: try again for a moment. */
     Display* display = XOpenDisplay(NULL);
+    for (int i = 0; i < 40 && display == NULL; ++i) {
+        usleep(25000);
+        display = XOpenDisplay(NULL);
+    }
     if (display == NULL) {
         fprintf(stderr, "no display\n");
         return 1;
