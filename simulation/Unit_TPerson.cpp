@@ -65,10 +65,17 @@ void TPerson::Think() {
 void TPerson::Move() {
     if (mQuarantined || mDead)
         return;
-    const double r = mAngle * Pi / 180.0;
-    // Heading 0 walks down the screen, 90 to the right.
-    mDirectionX = std::sin(r);
-    mDirectionY = std::cos(r);
+    // Same angle, same sine and cosine: only a changed heading is worked out
+    // anew (a NaN angle never matches and is worked out every time).
+    if (!(mAngle == mHeadingAngle)) {
+        const double r = mAngle * Pi / 180.0;
+        // Heading 0 walks down the screen, 90 to the right.
+        mHeadingSin = std::sin(r);
+        mHeadingCos = std::cos(r);
+        mHeadingAngle = mAngle;
+    }
+    mDirectionX = mHeadingSin;
+    mDirectionY = mHeadingCos;
     mPositionX = mPositionX + mDirectionX * mSpeed;
     mPositionY = mPositionY + mDirectionY * mSpeed;
 }

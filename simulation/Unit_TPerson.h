@@ -6,6 +6,7 @@
 #include "simulation/Unit_TRole.h"
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,13 @@ public:
     bool Near(const TPerson& ParaPerson) const;
     // A square while alive, a cross while a body lies unburied, a point for a grave.
     void Draw() const;
+
+private:
+    // The heading's sine and cosine for the angle they were worked out for:
+    // most moves keep the heading, and the trigonometry dominates a move.
+    double mHeadingAngle = std::numeric_limits<double>::quiet_NaN();
+    double mHeadingSin = 0.0;
+    double mHeadingCos = 0.0;
 };
 
 // Exclusive upper bound of a speed draw, in tenths of a pixel per cycle.

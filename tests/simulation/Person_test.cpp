@@ -161,6 +161,25 @@ TEST(Person, MovesAlongItsHeading) {
     EXPECT_EQ(person.mPositionY, std::cos(30 * 3.141592653589793 / 180) * 1.5);
 }
 
+TEST(Person, EveryMoveFollowsTheHeadingOfThatMoment) {
+    // One person through a sequence of headings, bounces and hand-made
+    // directions: each move must use exactly the sine and cosine of its angle.
+    const double pi = 3.141592653589793;
+    TPerson person = StillPerson(100, 100, 3);
+    person.mSpeed = 1.0;
+    for (double angle : {0.0, 0.0, 0.5, 0.5, 180.5, 180.5, 12.25, 0.0}) {
+        person.mAngle = angle;
+        person.mDirectionX = 7; // a stale value must not survive a move
+        const double x = person.mPositionX;
+        const double y = person.mPositionY;
+        person.Move();
+        EXPECT_EQ(person.mDirectionX, std::sin(angle * pi / 180)) << angle;
+        EXPECT_EQ(person.mDirectionY, std::cos(angle * pi / 180)) << angle;
+        EXPECT_EQ(person.mPositionX, x + std::sin(angle * pi / 180)) << angle;
+        EXPECT_EQ(person.mPositionY, y + std::cos(angle * pi / 180)) << angle;
+    }
+}
+
 TEST(Person, QuarantinedOrDeadDoNotMoveAndSpeedZeroStays) {
     TPerson quarantined = StillPerson(10, 10, 3);
     quarantined.mSpeed = 2;
