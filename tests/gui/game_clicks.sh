@@ -8,7 +8,6 @@ report() { cat "$REPORT" 2>/dev/null; }
 value() { report | awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print; exit}'; }
 # person INDEX -> "x y size speed infected quarantined dead buried"
 person() { report | awk -v i="$1" '$1 == "person" && $2 == i {print $3, $4, $5, $6, $7, $8, $9, $10; exit}'; }
-quarantined_count() { report | awk '$1 == "person" && $8 == 1 {n++} END {print n + 0}'; }
 
 # The slowest healthy, free person well inside the field.
 pick_person() {
@@ -78,9 +77,12 @@ read -r ax ay _ < <(person "$a")
 read -r _ zero_before < <(value disease)
 xdotool mousemove $(( ox + ${ax%.*} )) $(( oy + ${ay%.*} )) sleep 0.05 click 2
 sleep 0.5
-read -r _ zero_after < <(value disease)
-[ "$(quarantined_count)" = 0 ] || fail "middle click quarantined someone"
-infected=$(report | awk '$1 == "person" && $7 == 1 {n++} END {print n + 0}')
+# One snapshot for all three readings: patient zero may come between two reads.
+cp "$REPORT" "$WORK/after-middle"
+read -r _ zero_after < <(awk '$1 == "disease" {print $2, $3; exit}' "$WORK/after-middle")
+quarantined=$(awk '$1 == "person" && $8 == 1 {n++} END {print n + 0}' "$WORK/after-middle")
+[ "$quarantined" = 0 ] || fail "middle click quarantined someone"
+infected=$(awk '$1 == "person" && $7 == 1 {n++} END {print n + 0}' "$WORK/after-middle")
 if [ "$zero_after" = 0 ]; then
     [ "$infected" = 0 ] || fail "middle click infected someone"
     echo "middle click on person $a changed nothing"
