@@ -21,6 +21,19 @@ std::int32_t SignedHigh(LPARAM l) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>((l >> 16) & 0xFFFF));
 }
 
+TMouseButton ButtonOf(UINT Msg) {
+    switch (Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return mbLeft;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return mbRight;
+    default:
+        return mbMiddle;
+    }
+}
+
 } // namespace
 
 TShiftState ShiftStateFromKeys(WPARAM Keys) {
@@ -273,24 +286,16 @@ void TWinControl::Dispatch(TMessage& Message) {
         break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-        TMouseButton b = Message.Msg == WM_LBUTTONDOWN   ? mbLeft
-                         : Message.Msg == WM_RBUTTONDOWN ? mbRight
-                                                         : mbMiddle;
-        MouseDown(b, ShiftStateFromKeys(Message.WParam), SignedLow(Message.LParam),
-                  SignedHigh(Message.LParam));
+    case WM_MBUTTONDOWN:
+        MouseDown(ButtonOf(Message.Msg), ShiftStateFromKeys(Message.WParam),
+                  SignedLow(Message.LParam), SignedHigh(Message.LParam));
         break;
-    }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        TMouseButton b = Message.Msg == WM_LBUTTONUP   ? mbLeft
-                         : Message.Msg == WM_RBUTTONUP ? mbRight
-                                                       : mbMiddle;
-        MouseUp(b, ShiftStateFromKeys(Message.WParam), SignedLow(Message.LParam),
-                SignedHigh(Message.LParam));
+    case WM_MBUTTONUP:
+        MouseUp(ButtonOf(Message.Msg), ShiftStateFromKeys(Message.WParam),
+                SignedLow(Message.LParam), SignedHigh(Message.LParam));
         break;
-    }
     case WM_MOUSEMOVE:
         MouseMove(ShiftStateFromKeys(Message.WParam), SignedLow(Message.LParam),
                   SignedHigh(Message.LParam));
