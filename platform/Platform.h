@@ -30,6 +30,7 @@
 #include "linux/win32_gdi.h"
 #include "linux/win32_wgl.h"
 #include "linux/win32_msgbox.h"
+#include "linux/win32_resource.h"
 // The names without A that <windows.h> maps to the ANSI functions (all but
 // LoadLibrary and MessageBox, which Platform.h frees for our own use).
 #define RegisterClassEx RegisterClassExA

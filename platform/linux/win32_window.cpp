@@ -955,7 +955,3 @@ BOOL EndPaint(HWND, const PAINTSTRUCT*) {
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR lpCursorName) {
     return reinterpret_cast<HCURSOR>(const_cast<char*>(lpCursorName));
 }
-
-HICON LoadIconA(HINSTANCE, LPCSTR lpIconName) {
-    return reinterpret_cast<HICON>(const_cast<char*>(lpIconName));
-}
