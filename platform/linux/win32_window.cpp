@@ -950,8 +950,8 @@ BOOL EndPaint(HWND, const PAINTSTRUCT*) {
     return TRUE;
 }
 
-// There are no cursor or icon resources: any non-null handle serves, since
-// the window system draws its own.
+// There are no cursor resources: any non-null handle serves, since the window
+// system draws its own.
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR lpCursorName) {
     return reinterpret_cast<HCURSOR>(const_cast<char*>(lpCursorName));
 }
