@@ -70,6 +70,8 @@ struct DeviceContext {
     HWND window = nullptr; // null for the screen's
 };
 
+WindowClass* FindClass(LPCSTR name);
+
 WindowRecord* FindWindowRecord(HWND hwnd);
 WindowRecord* FindWindowRecordByX(::Window xwindow);
 std::vector<HWND> WindowsInCreationOrder();
@@ -77,6 +79,10 @@ std::vector<HWND> ChildrenOf(HWND hwnd);
 // Thread-safe: for posting from other threads.
 bool IsLiveWindow(HWND hwnd);
 bool IsDescendant(HWND hwnd, HWND ancestor);
+// The window and all its ancestors are shown.
+bool ShownOnScreen(const WindowRecord* window);
+// Maps or unmaps; returns whether it was visible before.
+bool Show(HWND hwnd, bool show);
 // Invalid and on screen: due for a WM_PAINT.
 bool PaintPending(const WindowRecord* window);
 DeviceContext* FindDC(HDC hdc);
@@ -89,13 +95,16 @@ void ForgetDrawable(HDC hdc);
 
 // Queueing of messages that come from the X server.
 void QueueInputMessage(const MSG& msg);
-void DiscardMessagesFor(HWND hwnd);
 // While a message box is up, input to other windows is dropped.
 void SetModalDepth(int change);
 bool Modal();
 
 // The client area got a new size from outside (the window manager or
 // another client): records it and sends WM_SIZE.
+// The non-client area around the client area for these styles.
+RECT Insets(DWORD style, DWORD exStyle);
+// Sends the record's client position and size to the X server.
+void ApplyGeometry(WindowRecord* window);
 void ClientResizedFromOutside(WindowRecord* window, int width, int height);
 void InvalidateWhole(WindowRecord* window, bool erase);
 void AddInvalidRect(WindowRecord* window, const RECT& rect, bool erase);

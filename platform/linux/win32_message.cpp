@@ -3,6 +3,7 @@
 #include "win32_internal.h"
 #include "win32_module.h"
 #include "win32_time.h"
+#include "win32_events.h"
 #include "win32_x11.h"
 
 #include <fcntl.h>
@@ -109,13 +110,6 @@ void QueueInputMessage(const MSG& msg) {
     gInput.push_back(msg);
 }
 
-void DiscardMessagesFor(HWND hwnd) {
-    std::lock_guard<std::mutex> lock(gPostedMutex);
-    for (std::deque<MSG>* queue : {&gPosted, &gInput})
-        for (auto it = queue->begin(); it != queue->end();)
-            it = it->hwnd == hwnd ? queue->erase(it) : it + 1;
-}
-
 void SetModalDepth(int change) {
     gModalDepth += change;
     if (gModalDepth > 0)
@@ -147,7 +141,7 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
     }
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
     DrainWake();
-    win32_x11::PumpEvents();
+    win32_events::PumpEvents();
     {
         std::lock_guard<std::mutex> lock(gPostedMutex);
         if (TakeFrom(gPosted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove))
@@ -189,42 +183,20 @@ BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
         return -1;
     }
     while (!PeekMessageA(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, PM_REMOVE))
-        win32_x11::WaitForEvents(WakeReadFd(), -1);
+        win32_events::WaitForEvents(WakeReadFd(), -1);
     return lpMsg->message == WM_QUIT ? FALSE : TRUE;
 }
 
 BOOL WaitMessage() {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        win32_x11::WaitForEvents(WakeReadFd(), -1);
+        win32_events::WaitForEvents(WakeReadFd(), -1);
     return TRUE;
 }
 
 BOOL TranslateMessage(const MSG*) {
     // No keyboard messages are generated, so there is nothing to translate.
     return FALSE;
-}
-
-LRESULT DispatchMessageA(const MSG* lpMsg) {
-    if (lpMsg == nullptr || lpMsg->hwnd == nullptr)
-        return 0;
-    win32_internal::WindowRecord* window = win32_internal::FindWindowRecord(lpMsg->hwnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return window->proc == nullptr
-               ? 0
-               : window->proc(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
-}
-
-LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    win32_internal::WindowRecord* window = win32_internal::FindWindowRecord(hWnd);
-    if (window == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return window->proc == nullptr ? 0 : window->proc(hWnd, Msg, wParam, lParam);
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

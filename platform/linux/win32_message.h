@@ -2,7 +2,7 @@
 // reported, then WM_PAINT for windows with an update region.
 #pragma once
 
-#include "win32_window.h"
+#include "win32_wndproc.h"
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
@@ -12,8 +12,6 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
 // 0 for WM_QUIT, -1 for an invalid window filter, otherwise non-zero.
 BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 BOOL TranslateMessage(const MSG* lpMsg);
-LRESULT DispatchMessageA(const MSG* lpMsg);
-LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 // A null window posts to the thread itself, as PostThreadMessage would.
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int nExitCode);

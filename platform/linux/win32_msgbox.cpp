@@ -2,6 +2,7 @@
 
 #include "win32_internal.h"
 #include "win32_message.h"
+#include "win32_events.h"
 #include "win32_x11.h"
 
 #include <X11/Xatom.h>
@@ -206,7 +207,7 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT) {
             }
             if (quit)
                 break;
-            win32_x11::WaitForEvents(ConnectionNumber(display), 100);
+            win32_events::WaitForEvents(ConnectionNumber(display), 100);
         }
         win32_internal::SetModalDepth(-1);
     }

@@ -240,8 +240,6 @@ BOOL IsWindow(HWND hWnd);
 BOOL IsWindowVisible(HWND hWnd);
 HWND GetParent(HWND hWnd);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
-LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
-LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 
 BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString);
 int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);

@@ -1,6 +1,5 @@
-// Internal: the process's X display connection, the GLX configuration that
-// every window is created with, and the translation of X events into window
-// messages. Never included above platform/: Xlib's macros would leak.
+// Internal: the process's X display connection and the GLX configuration
+// that every window is created with. Never included above platform/: Xlib's macros would leak.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -40,11 +39,5 @@ private:
     Display* mDisplay;
     int mSavedCount;
 };
-
-// Reads every event that has arrived and turns it into messages.
-void PumpEvents();
-// Blocks until an X event or a byte on wakeFd arrives, or the time-out
-// passes (-1 waits forever).
-void WaitForEvents(int wakeFd, int timeoutMilliseconds);
 
 } // namespace win32_x11
