@@ -1,9 +1,10 @@
 # Sourced by the scripts: a private Xvfb for the window tests, stopped on exit.
+# Extra arguments go to Xvfb (for example -extension GLX).
 start_private_xvfb() {
     local n
     for n in $(seq 91 140); do
         [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-        Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp "$@" >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 50); do
             [ -e "/tmp/.X11-unix/X${n}" ] && break

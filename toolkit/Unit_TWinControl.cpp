@@ -34,6 +34,18 @@ TMouseButton ButtonOf(UINT Msg) {
     }
 }
 
+// "Cannot find window class. (error 1407)": the system's words and the code.
+std::string Reason(DWORD Error) {
+    char text[512] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, Error, 0, text, sizeof text, nullptr);
+    while (length > 0 &&
+           (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
+        text[--length] = '\0';
+    const std::string code = "error " + std::to_string(Error);
+    return length > 0 ? std::string(text) + " (" + code + ")" : code;
+}
+
 } // namespace
 
 TShiftState ShiftStateFromKeys(WPARAM Keys) {
@@ -207,8 +219,8 @@ void TWinControl::CreateWnd() {
         wc.hInstance = instance;
         wc.lpszClassName = params.WinClassName.c_str();
         if (!RegisterClassExA(&wc))
-            throw std::runtime_error("RegisterClassEx failed for " + params.WinClassName +
-                                     ", error " + std::to_string(GetLastError()));
+            throw std::runtime_error("RegisterClassEx failed for " + params.WinClassName + ": " +
+                                     Reason(GetLastError()));
         registered.insert(params.WinClassName);
     }
 
@@ -221,8 +233,8 @@ void TWinControl::CreateWnd() {
     if (!h) {
         DWORD error = GetLastError();
         mHandle = nullptr;
-        throw std::runtime_error("CreateWindowEx failed for " + params.WinClassName + ", error " +
-                                 std::to_string(error));
+        throw std::runtime_error("CreateWindowEx failed for " + params.WinClassName + ": " +
+                                 Reason(error));
     }
     mHandle = h;
 }

@@ -108,7 +108,8 @@ void TranslateButton(WindowRecord* window, const XButtonEvent& event, bool press
 }
 
 void Translate(const XEvent& event) {
-    WindowRecord* window = win32_internal::FindWindowRecordByX(event.xany.window);
+    WindowRecord* window = win32_internal::FindWindowRecordByX(
+        event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window);
     if (window == nullptr || window->destroying)
         return;
     const bool input =
@@ -139,6 +140,10 @@ void Translate(const XEvent& event) {
     case MotionNotify:
         QueueMouse(window, WM_MOUSEMOVE, KeyState(event.xmotion.state), event.xmotion.x,
                    event.xmotion.y, event.xmotion.x_root, event.xmotion.y_root, event.xmotion.time);
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window->xwindow)
+            win32_internal::DestroyedFromOutside(window);
         break;
     case ClientMessage:
         if (event.xclient.message_type == win32_x11::InternAtom("WM_PROTOCOLS") &&

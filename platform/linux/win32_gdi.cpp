@@ -3,6 +3,7 @@
 #include "win32_gdi_internal.h"
 #include "win32_internal.h"
 #include "win32_module.h"
+#include "win32_glx.h"
 #include "win32_x11.h"
 
 #include <X11/Xutil.h>
@@ -33,7 +34,7 @@ bool gFormatsBuilt = false;
 PIXELFORMATDESCRIPTOR Describe(Display* display, GLXFBConfig config) {
     auto attribute = [&](int name) {
         int value = 0;
-        glXGetFBConfigAttrib(display, config, name, &value);
+        win32_glx::glXGetFBConfigAttrib(display, config, name, &value);
         return value;
     };
     PIXELFORMATDESCRIPTOR pfd{};
@@ -77,15 +78,15 @@ void BuildFormats() {
     if (display == nullptr || window == nullptr)
         return;
     int count = 0;
-    GLXFBConfig* configs = glXGetFBConfigs(display, DefaultScreen(display), &count);
+    GLXFBConfig* configs = win32_glx::glXGetFBConfigs(display, DefaultScreen(display), &count);
     if (configs == nullptr)
         return;
     std::vector<PixelFormat> own, others;
     for (int i = 0; i < count; ++i) {
         int renderType = 0, drawableType = 0, visualId = 0;
-        glXGetFBConfigAttrib(display, configs[i], GLX_RENDER_TYPE, &renderType);
-        glXGetFBConfigAttrib(display, configs[i], GLX_DRAWABLE_TYPE, &drawableType);
-        glXGetFBConfigAttrib(display, configs[i], GLX_VISUAL_ID, &visualId);
+        win32_glx::glXGetFBConfigAttrib(display, configs[i], GLX_RENDER_TYPE, &renderType);
+        win32_glx::glXGetFBConfigAttrib(display, configs[i], GLX_DRAWABLE_TYPE, &drawableType);
+        win32_glx::glXGetFBConfigAttrib(display, configs[i], GLX_VISUAL_ID, &visualId);
         if (!(renderType & GLX_RGBA_BIT) || !(drawableType & GLX_WINDOW_BIT) || visualId == 0)
             continue;
         PixelFormat format{configs[i], static_cast<unsigned long>(visualId),
@@ -295,6 +296,6 @@ BOOL SwapBuffers(HDC hdc) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return FALSE;
     }
-    glXSwapBuffers(win32_x11::Connection(), drawable);
+    win32_glx::glXSwapBuffers(win32_x11::Connection(), drawable);
     return TRUE;
 }

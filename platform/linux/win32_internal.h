@@ -109,5 +109,8 @@ void ClientResizedFromOutside(WindowRecord* window, int width, int height);
 void InvalidateWhole(WindowRecord* window, bool erase);
 void AddInvalidRect(WindowRecord* window, const RECT& rect, bool erase);
 void PostCloseRequest(WindowRecord* window);
+// Another client destroyed the window's X window: the window is destroyed as
+// DestroyWindow would do it, children included, with no X call on them.
+void DestroyedFromOutside(WindowRecord* window);
 
 } // namespace win32_internal

@@ -2,6 +2,7 @@
 // our own (see win32_opengl32.h); any other name is handed to dlopen.
 #pragma once
 
+#include "win32_error.h"
 #include "win32_types.h"
 
 #define ERROR_SUCCESS 0L

@@ -4,6 +4,7 @@
 #include "win32_internal.h"
 #include "win32_module.h"
 #include "win32_opengl32.h"
+#include "win32_glx.h"
 #include "win32_x11.h"
 
 #include <dlfcn.h>
@@ -96,8 +97,8 @@ bool GlxExtension(const char* name) {
     Display* display = win32_x11::Connection();
     if (display == nullptr)
         return false;
-    return ListHas(glXQueryExtensionsString(display, DefaultScreen(display)), name) ||
-           ListHas(glXGetClientString(display, GLX_EXTENSIONS), name);
+    return ListHas(win32_glx::glXQueryExtensionsString(display, DefaultScreen(display)), name) ||
+           ListHas(win32_glx::glXGetClientString(display, GLX_EXTENSIONS), name);
 }
 
 bool HasExtSwapControl() {
@@ -111,7 +112,8 @@ bool HasMesaSwapControl() {
 }
 
 template <class Function> Function GlxFunction(const char* name) {
-    return reinterpret_cast<Function>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+    return reinterpret_cast<Function>(
+        win32_glx::glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
 }
 
 ::Window CurrentDrawable() {
@@ -193,7 +195,7 @@ void ReleaseCurrent() {
         return;
     if (RenderingContext* context = Find(tCurrentContext))
         context->currentOn = std::thread::id();
-    glXMakeContextCurrent(win32_x11::Connection(), None, None, nullptr);
+    win32_glx::glXMakeContextCurrent(win32_x11::Connection(), None, None, nullptr);
     tCurrentContext = nullptr;
     tCurrentDC = nullptr;
 }
@@ -225,10 +227,11 @@ HGLRC wglCreateContext(HDC hdc) {
     }
     Display* display = win32_x11::Connection();
     win32_x11::ErrorTrap trap(display);
-    GLXContext glx = glXCreateNewContext(display, format->config, GLX_RGBA_TYPE, nullptr, True);
+    GLXContext glx =
+        win32_glx::glXCreateNewContext(display, format->config, GLX_RGBA_TYPE, nullptr, True);
     if (trap.Failed() || glx == nullptr) {
         if (glx != nullptr)
-            glXDestroyContext(display, glx);
+            win32_glx::glXDestroyContext(display, glx);
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return nullptr;
     }
@@ -256,7 +259,7 @@ BOOL wglDeleteContext(HGLRC hglrc) {
     // Deleting the thread's current context makes it not current first.
     if (tCurrentContext == hglrc)
         ReleaseCurrent();
-    glXDestroyContext(win32_x11::Connection(), context->glx);
+    win32_glx::glXDestroyContext(win32_x11::Connection(), context->glx);
     gRenderingContexts.erase(hglrc);
     return TRUE;
 }
@@ -271,6 +274,9 @@ BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
         ReleaseCurrent();
         return TRUE;
     }
+    // Already current here: nothing to ask of the drawable, which may be gone.
+    if (hglrc == tCurrentContext && hdc == tCurrentDC && Find(hglrc) != nullptr)
+        return TRUE;
     RenderingContext* context = Find(hglrc);
     int pixelFormat = 0;
     const ::Window drawable = win32_internal::DrawableOf(hdc, &pixelFormat);
@@ -289,7 +295,7 @@ BOOL wglMakeCurrent(HDC hdc, HGLRC hglrc) {
     }
     Display* display = win32_x11::Connection();
     win32_x11::ErrorTrap trap(display);
-    const bool made = glXMakeContextCurrent(display, drawable, drawable, context->glx);
+    const bool made = win32_glx::glXMakeContextCurrent(display, drawable, drawable, context->glx);
     if (!made || trap.Failed()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -335,5 +341,6 @@ PROC wglGetProcAddress(LPCSTR lpszProc) {
     Describe(*context);
     if (!Offers(*context, providers))
         return nullptr;
-    return reinterpret_cast<PROC>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(lpszProc)));
+    return reinterpret_cast<PROC>(
+        win32_glx::glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(lpszProc)));
 }

@@ -169,6 +169,46 @@ bool IsDescendant(HWND hwnd, HWND ancestor) {
     return false;
 }
 
+namespace {
+
+// Whether the server still knows the X window (a round trip; only asked
+// after a window went away unexpectedly).
+bool XWindowExists(::Window xwindow) {
+    Display* display = win32_x11::Connection();
+    win32_x11::ErrorTrap trap(display);
+    XWindowAttributes attributes;
+    const Status got = XGetWindowAttributes(display, xwindow, &attributes);
+    return !trap.Failed() && got != 0;
+}
+
+void ForgetXWindows(HWND hwnd) {
+    if (WindowRecord* window = FindWindowRecord(hwnd)) {
+        window->xwindow = 0;
+        for (HWND child : ChildrenOf(hwnd))
+            ForgetXWindows(child);
+    }
+}
+
+} // namespace
+
+void DestroyedFromOutside(WindowRecord* window) {
+    if (window->destroying)
+        return;
+    // X reports the inferiors before the window itself: if an ancestor went
+    // with this one, the destruction is that ancestor's, as DestroyWindow on
+    // it would have been.
+    HWND top = window->handle;
+    for (WindowRecord* ancestor = (window->style & WS_CHILD) ? FindWindowRecord(window->parent)
+                                                             : nullptr;
+         ancestor != nullptr;
+         ancestor = (ancestor->style & WS_CHILD) ? FindWindowRecord(ancestor->parent) : nullptr)
+        if (ancestor->xwindow == 0 || !XWindowExists(ancestor->xwindow))
+            top = ancestor->handle;
+    // The X windows are gone: nothing may be asked of them any more.
+    ForgetXWindows(top);
+    DestroyWindow(top);
+}
+
 } // namespace win32_internal
 
 using namespace win32_internal;
@@ -192,11 +232,9 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         return nullptr;
     }
     Display* display = win32_x11::Connection();
+    // Without GLX the window still opens, on the default visual, and only
+    // its pixel format is refused later, as on Windows.
     const win32_x11::WindowConfig* config = win32_x11::WindowVisual();
-    if (display == nullptr || config == nullptr) {
-        SetLastError(ERROR_DC_NOT_FOUND);
-        return nullptr;
-    }
     // Overlapped windows always have a caption, as on Windows.
     if (!child && !(dwStyle & WS_POPUP))
         dwStyle |= WS_CAPTION | WS_CLIPSIBLINGS;
@@ -234,19 +272,23 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     }
 
     XSetWindowAttributes attributes{};
-    attributes.colormap = config->colormap;
+    unsigned long mask = CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask;
+    if (config != nullptr) {
+        attributes.colormap = config->colormap;
+        mask |= CWColormap;
+    }
     attributes.border_pixel = 0;
     attributes.background_pixmap = None;
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask |
                             ButtonReleaseMask | PointerMotionMask;
     const ::Window xparent = child ? parent->xwindow : DefaultRootWindow(display);
-    window.xwindow = XCreateWindow(
-        display, xparent, window.clientX, window.clientY,
-        static_cast<unsigned>(std::max(1, window.clientWidth)),
-        static_cast<unsigned>(std::max(1, window.clientHeight)), 0, config->depth, InputOutput,
-        config->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask,
-        &attributes);
+    window.xwindow =
+        XCreateWindow(display, xparent, window.clientX, window.clientY,
+                      static_cast<unsigned>(std::max(1, window.clientWidth)),
+                      static_cast<unsigned>(std::max(1, window.clientHeight)), 0,
+                      config != nullptr ? config->depth : CopyFromParent, InputOutput,
+                      config != nullptr ? config->visual : CopyFromParent, mask, &attributes);
     if (!child) {
         Atom deleteWindow = win32_x11::InternAtom("WM_DELETE_WINDOW");
         XSetWMProtocols(display, window.xwindow, &deleteWindow, 1);

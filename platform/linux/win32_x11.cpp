@@ -1,9 +1,16 @@
 #include "win32_x11.h"
 
-#include <poll.h>
+#include "win32_glx.h"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -18,21 +25,62 @@ bool gWindowConfigFound = false;
 
 // X errors are counted, never fatal: Xlib's default handler ends the process.
 int gErrorCount = 0;
-int (*gPreviousErrorHandler)(Display*, XErrorEvent*) = nullptr;
 
 int CountError(Display*, XErrorEvent*) {
     ++gErrorCount;
     return 0;
 }
 
+// Xlib cannot go on after a broken connection and must not get the chance:
+// any X call from here on (a destructor, an atexit handler) would only fail
+// again. One line, and out, without unwinding.
+int LostConnection(Display* display) {
+    char line[512];
+    const int length =
+        std::snprintf(line, sizeof line, "%s: lost the connection to the X display %s\n",
+                      ProgramClassName().c_str(), display ? DisplayString(display) : "");
+    if (length > 0) [[maybe_unused]]
+        const ssize_t written =
+            ::write(STDERR_FILENO, line, std::min<std::size_t>(length, sizeof line - 1));
+    _exit(1);
+}
+
+void InstallHandlers() {
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    XSetErrorHandler(CountError);
+    XSetIOErrorHandler(LostConnection);
+}
+
 } // namespace
+
+const std::string& ProgramInstanceName() {
+    static const std::string name = [] {
+        const char* shortName = program_invocation_short_name;
+        return std::string(shortName != nullptr && *shortName != '\0' ? shortName : "program");
+    }();
+    return name;
+}
+
+const std::string& ProgramClassName() {
+    static const std::string name = [] {
+        std::string result = ProgramInstanceName();
+        result[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(result[0])));
+        return result;
+    }();
+    return name;
+}
 
 Display* OpenDisplay() {
     for (int attempt = 0;; ++attempt) {
         errno = 0;
         Display* display = XOpenDisplay(nullptr);
-        if (display != nullptr)
+        if (display != nullptr) {
+            InstallHandlers();
             return display;
+        }
         const bool busy = errno == EAGAIN || errno == ECONNRESET || errno == EINTR;
         if (!busy || attempt == 40)
             return nullptr;
@@ -44,8 +92,18 @@ Display* Connection() {
     if (!gTriedToOpen) {
         gTriedToOpen = true;
         gDisplay = OpenDisplay();
-        if (gDisplay != nullptr)
-            gPreviousErrorHandler = XSetErrorHandler(CountError);
+        if (gDisplay == nullptr) {
+            // Nothing of the program can work without one; say which and why.
+            const char* name = std::getenv("DISPLAY");
+            if (name == nullptr || *name == '\0')
+                std::fprintf(stderr, "%s: cannot open the X display (DISPLAY is not set)\n",
+                             ProgramClassName().c_str());
+            else
+                std::fprintf(stderr, "%s: cannot open the X display %s\n",
+                             ProgramClassName().c_str(), name);
+            std::fflush(stderr);
+            _exit(1);
+        }
     }
     return gDisplay;
 }
@@ -55,7 +113,11 @@ const WindowConfig* WindowVisual() {
         return gWindowConfigFound ? &gWindowConfig : nullptr;
     gWindowConfigTried = true;
     Display* display = Connection();
-    if (display == nullptr)
+    int errorBase = 0, eventBase = 0;
+    // Without GLX (no library, or a server without the extension) windows
+    // still open, on the default visual, and pixel formats are refused.
+    if (display == nullptr || !win32_glx::Load() ||
+        !win32_glx::glXQueryExtension(display, &errorBase, &eventBase))
         return nullptr;
     const int attributes[] = {GLX_X_RENDERABLE,
                               True,
@@ -75,18 +137,19 @@ const WindowConfig* WindowVisual() {
                               8,
                               None};
     int count = 0;
-    GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
+    GLXFBConfig* configs =
+        win32_glx::glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
     if (configs == nullptr)
         return nullptr;
     // Prefer a plain 24-bit visual: a 32-bit one would be composited with
     // whatever alpha the program leaves behind.
     for (int pass = 0; pass < 2 && !gWindowConfigFound; ++pass) {
         for (int i = 0; i < count; ++i) {
-            XVisualInfo* info = glXGetVisualFromFBConfig(display, configs[i]);
+            XVisualInfo* info = win32_glx::glXGetVisualFromFBConfig(display, configs[i]);
             if (info == nullptr)
                 continue;
             int caveat = GLX_NONE;
-            glXGetFBConfigAttrib(display, configs[i], GLX_CONFIG_CAVEAT, &caveat);
+            win32_glx::glXGetFBConfigAttrib(display, configs[i], GLX_CONFIG_CAVEAT, &caveat);
             const bool wanted = pass == 1 || (info->depth == 24 && caveat == GLX_NONE);
             if (wanted) {
                 gWindowConfig.config = configs[i];

@@ -8,6 +8,7 @@
 #include "simulation/Unit_THumanity.h"
 #include "simulation/Unit_TPerson.h"
 #include "simulation/Unit_TUniverseThreadLess.h"
+#include "toolkit/Unit_ShowMessage.h"
 #include "toolkit/Unit_TApplicationEvents.h"
 
 #include <cstdio>
@@ -65,9 +66,28 @@ void WriteReport() {
     }
 }
 
+std::string gMessagesPath;
+
+void LogAndShow(const std::string& Text) {
+    if (FILE* f = std::fopen(gMessagesPath.c_str(), "ab")) {
+        std::fprintf(f, "%s\n", Text.c_str());
+        std::fclose(f);
+    }
+    // The platform's own box, modal as ever; nested boxes come back here.
+    TMessageBoxHook self = SetMessageBoxHook({});
+    ShowMessage(Text);
+    SetMessageBoxHook(std::move(self));
+}
+
 } // namespace
 
 void StartGameProbe(TForm1& Form) {
+    // Every message box's text, one a line, written before the box opens for
+    // real, so that a test knows which box it is looking at.
+    if (const char* messages = std::getenv("VELTRANE_TEST_MESSAGES"); messages && *messages) {
+        gMessagesPath = messages;
+        SetMessageBoxHook(LogAndShow);
+    }
     const char* path = std::getenv("VELTRANE_TEST_REPORT");
     if (!path || !*path)
         return;
