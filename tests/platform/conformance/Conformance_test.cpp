@@ -307,6 +307,37 @@ TEST_F(Win32, DestroyGoesToParentBeforeChildrenAndFreesChildrenFirst) {
     EXPECT_LT(IndexOf(WM_NCDESTROY, second), IndexOf(WM_NCDESTROY, parent));
 }
 
+// Wine keeps its own X windows to itself; natively the window is gone and the
+// program hears of it as from DestroyWindow.
+TEST_F(Win32, WindowDestroyedByAnotherClientGetsTheDestructionMessages) {
+    if (OnWine())
+        GTEST_SKIP() << "the X window belongs to Wine";
+    const std::string title = Title("destroyed");
+    HWND top = ShownTopLevel(title);
+    ASSERT_NE(top, nullptr);
+    HWND child = Child(top, 10, 10, 100, 80);
+    ASSERT_NE(child, nullptr);
+    Settle();
+    gLog.clear();
+    Outside(Helper("destroy " + title));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(top); }));
+    EXPECT_FALSE(IsWindow(child));
+    const std::size_t topDestroy = IndexOf(WM_DESTROY, top);
+    const std::size_t childDestroy = IndexOf(WM_DESTROY, child);
+    const std::size_t childFinal = IndexOf(WM_NCDESTROY, child);
+    const std::size_t topFinal = IndexOf(WM_NCDESTROY, top);
+    ASSERT_LT(topFinal, gLog.size());
+    EXPECT_LT(topDestroy, childDestroy);
+    EXPECT_LT(childDestroy, childFinal);
+    EXPECT_LT(childFinal, topFinal);
+    EXPECT_EQ(Messages(WM_DESTROY).size(), 2u);
+    EXPECT_EQ(Messages(WM_NCDESTROY).size(), 2u);
+    // The handles are forgotten: calls on them fail as on any stale handle.
+    SetLastError(0);
+    EXPECT_FALSE(ShowWindow(top, SW_SHOW));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
 TEST_F(Win32, SetWindowPosAndMoveWindowSendSizeWithTheClientSize) {
     HWND hwnd = TopLevel(Title("setpos"));
     ASSERT_NE(hwnd, nullptr);
@@ -500,6 +531,23 @@ TEST_F(Win32, FailedCallsLeaveAnErrorCode) {
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA("veltrane_no_such_library.dll"), nullptr);
     EXPECT_NE(GetLastError(), 0u);
+}
+
+TEST_F(Win32, ErrorCodesHaveTheSystemsWords) {
+    char text[256];
+    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    DWORD length =
+        FormatMessageA(flags, nullptr, ERROR_CANNOT_FIND_WND_CLASS, 0, text, sizeof text, nullptr);
+    EXPECT_EQ(std::string(text, length), "Cannot find window class.\r\n");
+    length =
+        FormatMessageA(flags, nullptr, ERROR_INVALID_WINDOW_HANDLE, 0, text, sizeof text, nullptr);
+    EXPECT_EQ(std::string(text, length), "Invalid window handle.\r\n");
+    length =
+        FormatMessageA(flags, nullptr, ERROR_INVALID_PIXEL_FORMAT, 0, text, sizeof text, nullptr);
+    EXPECT_EQ(std::string(text, length), "The pixel format is invalid.\r\n");
+    // Too small a buffer is refused, not cut short.
+    EXPECT_EQ(FormatMessageA(flags, nullptr, ERROR_CANNOT_FIND_WND_CLASS, 0, text, 8, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
 }
 
 TEST_F(Win32, Opengl32ExportsTheCoreNamesOnly) {

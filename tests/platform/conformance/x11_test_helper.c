@@ -3,6 +3,8 @@
  *   x11_test_helper find TITLE        print the X id of the viewable window
  *   x11_test_helper close TITLE       send it the WM_DELETE_WINDOW request
  *   x11_test_helper resize TITLE W H  resize it
+ *   x11_test_helper destroy TITLE     destroy it, as a crashed window manager's
+ *                                     cleanup or xdotool windowclose would
  * Every wait is bounded: the window must appear within ten seconds. */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -48,7 +50,7 @@ static int IgnoreErrors(Display* display, XErrorEvent* error) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: %s find|close|resize TITLE [W H]\n", argv[0]);
+        fprintf(stderr, "usage: %s find|close|resize|destroy TITLE [W H]\n", argv[0]);
         return 2;
     }
     /* A busy X server refuses a connection now and then: try again for a moment. */
@@ -84,6 +86,8 @@ int main(int argc, char** argv) {
         event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, window, False, NoEventMask, &event);
+    } else if (strcmp(argv[1], "destroy") == 0) {
+        XDestroyWindow(display, window);
     } else if (strcmp(argv[1], "resize") == 0 && argc == 5) {
         XResizeWindow(display, window, (unsigned)atoi(argv[3]), (unsigned)atoi(argv[4]));
     } else {
