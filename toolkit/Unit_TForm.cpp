@@ -115,6 +115,8 @@ void TForm::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     Params.Caption = mCaption;
     Params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    // The program's own icon, where it has one, for the title bar and the task bar.
+    Params.WindowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
 #ifdef WS_EX_APPWINDOW
     if (Application->MainFormOnTaskBar() &&
         (!Application->MainForm() || Application->MainForm() == this))

@@ -6,7 +6,6 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <typeinfo>
 
 namespace {
 
@@ -188,7 +187,7 @@ void TWinControl::CreateParams(TCreateParams& Params) {
     }
     Params.WindowClass.style = CS_HREDRAW | CS_VREDRAW;
     // One window class per control class: each may ask for its own class style.
-    Params.WinClassName = std::string("Veltrane.") + typeid(*this).name();
+    Params.WinClassName = ClassName();
 }
 
 void TWinControl::HandleNeeded() {
@@ -215,6 +214,7 @@ void TWinControl::CreateWnd() {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof(wc);
         wc.style = params.WindowClass.style;
+        wc.hIcon = params.WindowClass.hIcon;
         wc.lpfnWndProc = &TWinControl::WindowProcedure;
         wc.hInstance = instance;
         wc.lpszClassName = params.WinClassName.c_str();

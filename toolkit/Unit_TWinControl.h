@@ -9,6 +9,7 @@
 
 struct TWindowClassParams {
     UINT style = 0;
+    HICON hIcon = nullptr;
 };
 
 struct TCreateParams {

@@ -13,6 +13,9 @@
 class TObject {
 public:
     virtual ~TObject() = default;
+    // The object's class as its source names it ("TForm1"), not as the
+    // compiler mangles it.
+    std::string ClassName() const;
 };
 
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };

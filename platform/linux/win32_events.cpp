@@ -1,5 +1,6 @@
 #include "win32_events.h"
 
+#include "win32_identity.h"
 #include "win32_internal.h"
 #include "win32_message.h"
 #include "win32_x11.h"
@@ -146,6 +147,8 @@ void Translate(const XEvent& event) {
             win32_internal::DestroyedFromOutside(window);
         break;
     case ClientMessage:
+        if (win32_identity::AnswerPing(event.xclient))
+            break;
         if (event.xclient.message_type == win32_x11::InternAtom("WM_PROTOCOLS") &&
             static_cast<Atom>(event.xclient.data.l[0]) == win32_x11::InternAtom("WM_DELETE_WINDOW"))
             win32_internal::PostCloseRequest(window);

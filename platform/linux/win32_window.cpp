@@ -1,5 +1,6 @@
 #include "win32_window.h"
 
+#include "win32_identity.h"
 #include "win32_internal.h"
 #include "win32_wndproc.h"
 #include "win32_module.h"
@@ -290,13 +291,7 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                       config != nullptr ? config->depth : CopyFromParent, InputOutput,
                       config != nullptr ? config->visual : CopyFromParent, mask, &attributes);
     if (!child) {
-        Atom deleteWindow = win32_x11::InternAtom("WM_DELETE_WINDOW");
-        XSetWMProtocols(display, window.xwindow, &deleteWindow, 1);
-        XClassHint classHint{};
-        std::string resourceName = windowClass->name;
-        classHint.res_name = resourceName.data();
-        classHint.res_class = resourceName.data();
-        XSetClassHint(display, window.xwindow, &classHint);
+        win32_identity::Describe(window);
         ApplyGeometry(&window);
     }
 

@@ -11,6 +11,7 @@
 #include "toolkit/Unit_ShowMessage.h"
 #include "toolkit/Unit_TApplicationEvents.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -68,6 +69,33 @@ void WriteReport() {
 
 std::string gMessagesPath;
 
+#ifndef _WIN32
+// A plain icon in four sizes, for a build that carries no icon of its own.
+template <int Size> struct TSolidImage {
+    std::uint32_t Pixels[Size * Size];
+    constexpr TSolidImage() : Pixels() {
+        for (std::uint32_t& p : Pixels)
+            p = 0xFFC03020u;
+    }
+};
+constexpr TSolidImage<16> kIcon16;
+constexpr TSolidImage<32> kIcon32;
+constexpr TSolidImage<48> kIcon48;
+constexpr TSolidImage<64> kIcon64;
+const win32_resource::IconImage kIconImages[] = {{16, 16, kIcon16.Pixels},
+                                                 {32, 32, kIcon32.Pixels},
+                                                 {48, 48, kIcon48.Pixels},
+                                                 {64, 64, kIcon64.Pixels}};
+const win32_resource::Icon kIcons[] = {{"MAINICON", 0, kIconImages, 4}};
+
+void EnsureIcon() {
+    if (LoadIconA(GetModuleHandleA(nullptr), "MAINICON") == nullptr)
+        win32_resource::RegisterIcons(kIcons, 1);
+}
+#else
+void EnsureIcon() {}
+#endif
+
 void LogAndShow(const std::string& Text) {
     if (FILE* f = std::fopen(gMessagesPath.c_str(), "ab")) {
         std::fprintf(f, "%s\n", Text.c_str());
@@ -82,6 +110,7 @@ void LogAndShow(const std::string& Text) {
 } // namespace
 
 void StartGameProbe(TForm1& Form) {
+    EnsureIcon();
     // Every message box's text, one a line, written before the box opens for
     // real, so that a test knows which box it is looking at.
     if (const char* messages = std::getenv("VELTRANE_TEST_MESSAGES"); messages && *messages) {

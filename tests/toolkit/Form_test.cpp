@@ -163,6 +163,43 @@ TEST_F(Forms, WindowHasCaptionClientSizeAndIsCentredOnTheDesktop) {
     EXPECT_STREQ(text, "Renamed");
 }
 
+#ifndef _WIN32
+// What an executable's resource script gives it on Windows.
+const std::uint32_t kIconPixels[4] = {0xFF000000u, 0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
+const win32_resource::IconImage kIconImage{2, 2, kIconPixels};
+const win32_resource::Icon kProgramIcons[] = {{"MAINICON", 0, &kIconImage, 1}};
+#endif
+
+// A class of its own, so that its window class is registered here, first.
+class TIconForm : public TProbeForm {
+public:
+    using TProbeForm::TProbeForm;
+};
+
+TEST_F(Forms, WindowClassIsNamedAfterTheFormAndCarriesTheProgramsIcon) {
+#ifndef _WIN32
+    win32_resource::RegisterIcons(kProgramIcons, 1);
+#endif
+    TIconForm* form = nullptr;
+    mApp.CreateForm(form);
+    form->Show();
+    const std::string name = form->ClassName();
+    EXPECT_EQ(name.substr(name.size() - 9), "TIconForm") << name;
+    EXPECT_EQ(form->Probe1->ClassName().substr(form->Probe1->ClassName().size() - 6), "TProbe");
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), name.c_str(), &windowClass));
+    const HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+#ifndef _WIN32
+    EXPECT_NE(icon, nullptr);
+#endif
+    EXPECT_EQ(windowClass.hIcon, icon);
+    form->DestroyHandle();
+#ifndef _WIN32
+    win32_resource::RegisterIcons(nullptr, 0);
+#endif
+}
+
 TEST_F(Forms, ClientAlignedControlFollowsTheFormsClientSize) {
     TProbeForm* form = nullptr;
     mApp.CreateForm(form);
