@@ -126,7 +126,13 @@ void TForm::CreateParams(TCreateParams& Params) {
     AdjustWindowRectEx(&r, Params.Style, FALSE, Params.ExStyle);
     Params.Width = r.right - r.left;
     Params.Height = r.bottom - r.top;
-    if (mPosition == poDesktopCenter || mPosition == poScreenCenter) {
+    if (mPosition == poDesktopCenter) {
+        // The desktop a window can use: without the task bar, panels and docks.
+        RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        Params.X = area.left + (area.right - area.left - Params.Width) / 2;
+        Params.Y = area.top + (area.bottom - area.top - Params.Height) / 2;
+    } else if (mPosition == poScreenCenter) {
         Params.X = (GetSystemMetrics(SM_CXSCREEN) - Params.Width) / 2;
         Params.Y = (GetSystemMetrics(SM_CYSCREEN) - Params.Height) / 2;
     } else {

@@ -3,6 +3,7 @@
 #include "win32_internal.h"
 #include "win32_module.h"
 #include "win32_wndproc.h"
+#include "win32_wm.h"
 #include "win32_x11.h"
 
 #include <X11/Xutil.h>
@@ -38,6 +39,11 @@ POINT ClientOriginOnScreen(const WindowRecord* window) {
 // caption and edges. Ours has none of its own, so these numbers only keep
 // AdjustWindowRectEx, CreateWindowEx and GetWindowRect consistent.
 RECT Insets(DWORD style, DWORD exStyle) {
+    // Under a window manager the frame is its own, and our numbers must be
+    // its numbers, or a centred window would not be.
+    RECT frame{};
+    if (!(style & WS_CHILD) && (style & WS_CAPTION) == WS_CAPTION && win32_wm::FrameExtents(frame))
+        return frame;
     int border = 0;
     if (style & WS_THICKFRAME)
         border = 8;
@@ -62,7 +68,10 @@ void ApplyGeometry(WindowRecord* window) {
                       static_cast<unsigned>(std::max(1, window->clientHeight)));
     if (!(window->style & WS_CHILD)) {
         XSizeHints hints{};
-        hints.flags = USPosition | USSize;
+        // Static gravity: the position is the client area's own, and the
+        // window manager puts its frame around it.
+        hints.flags = USPosition | USSize | PWinGravity;
+        hints.win_gravity = StaticGravity;
         hints.x = window->clientX;
         hints.y = window->clientY;
         hints.width = window->clientWidth;
@@ -235,4 +244,13 @@ int GetSystemMetrics(int nIndex) {
     default:
         return 0;
     }
+}
+
+BOOL SystemParametersInfoA(UINT uiAction, UINT, PVOID pvParam, UINT) {
+    if (uiAction != SPI_GETWORKAREA || pvParam == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *static_cast<RECT*>(pvParam) = win32_wm::WorkArea();
+    return TRUE;
 }

@@ -182,6 +182,14 @@ bool XWindowExists(::Window xwindow) {
     return !trap.Failed() && got != 0;
 }
 
+// Windows without a caption get no frame from the window manager either.
+void Undecorated(Display* display, ::Window xwindow) {
+    const long hints[5] = {2 /* decorations */, 0, 0, 0, 0};
+    const Atom motif = win32_x11::InternAtom("_MOTIF_WM_HINTS");
+    XChangeProperty(display, xwindow, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
 void ForgetXWindows(HWND hwnd) {
     if (WindowRecord* window = FindWindowRecord(hwnd)) {
         window->xwindow = 0;
@@ -292,6 +300,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
                       config != nullptr ? config->visual : CopyFromParent, mask, &attributes);
     if (!child) {
         win32_identity::Describe(window);
+        if ((dwStyle & WS_CAPTION) != WS_CAPTION)
+            Undecorated(display, window.xwindow);
         ApplyGeometry(&window);
     }
 

@@ -148,6 +148,8 @@ using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 #define GWL_EXSTYLE (-20)
 #define GWLP_USERDATA (-21)
 
+#define SPI_GETWORKAREA 0x0030
+
 // GetSystemMetrics.
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
@@ -260,6 +262,8 @@ BOOL ClientToScreen(HWND hWnd, LPPOINT lpPoint);
 BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint);
 BOOL GetCursorPos(LPPOINT lpPoint);
 int GetSystemMetrics(int nIndex);
+// SPI_GETWORKAREA only: the desktop less what panels and docks reserve.
+BOOL SystemParametersInfoA(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 
 BOOL InvalidateRect(HWND hWnd, const RECT* lpRect, BOOL bErase);
 BOOL ValidateRect(HWND hWnd, const RECT* lpRect);

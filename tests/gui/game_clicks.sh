@@ -3,47 +3,7 @@
 # state (reported by the probe build) and against the picture.
 source "$(dirname "$0")/lib.sh"
 
-REPORT="$WORK/report"
-report() { cat "$REPORT" 2>/dev/null; }
-value() { report | awk -v k="$1" '$1 == k {$1 = ""; sub(/^ /, ""); print; exit}'; }
-# person INDEX -> "x y size speed infected quarantined dead buried"
-person() { report | awk -v i="$1" '$1 == "person" && $2 == i {print $3, $4, $5, $6, $7, $8, $9, $10; exit}'; }
-
-# The slowest healthy, free person well inside the field.
-pick_person() {
-    local w=$1 h=$2
-    report | awk -v w="$w" -v h="$h" '$1 == "person" && $7 == 0 && $8 == 0 && $9 == 0 &&
-        $3 > 30 && $3 < w - 30 && $4 > 30 && $4 < h - 30 {
-            if (best == "" || $6 < speed) {best = $2; speed = $6}
-        } END {print best}'
-}
-
-wait_for() { # wait_for SECONDS COMMAND...
-    local limit=$(( $1 * 10 )); shift
-    for _ in $(seq "$limit"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-# flag_set INDEX COLUMN: the person's report column (7 infected, 8 quarantined) is 1.
-flag_set() {
-    [ "$(report | awk -v i="$1" -v c="$2" '$1 == "person" && $2 == i {print $c; exit}')" = 1 ]
-}
-
-# click_until BUTTON INDEX COLUMN: clicks at the person's latest position until
-# the flag in COLUMN is set. A moving person may need a few tries.
-click_until() {
-    local button=$1 index=$2 column=$3
-    for _ in $(seq 40); do
-        read -r px py _ < <(person "$index")
-        [ -n "$px" ] || { sleep 0.1; continue; }
-        xdotool mousemove $(( ox + ${px%.*} )) $(( oy + ${py%.*} )) sleep 0.05 click "$button"
-        wait_for 1 flag_set "$index" "$column" && return 0
-    done
-    return 1
-}
+source "$HERE/lib-state.sh"
 
 # colour_near PNG X Y R G B: the colour is found within a pixel of (X, Y).
 colour_near() {

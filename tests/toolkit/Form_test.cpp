@@ -153,10 +153,10 @@ TEST_F(Forms, WindowHasCaptionClientSizeAndIsCentredOnTheDesktop) {
     EXPECT_EQ(client.bottom - client.top, 200);
     RECT window{};
     GetWindowRect(form->Handle(), &window);
-    int sw = GetSystemMetrics(SM_CXSCREEN);
-    int sh = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_NEAR((window.left + window.right) / 2.0, sw / 2.0, 1.0);
-    EXPECT_NEAR((window.top + window.bottom) / 2.0, sh / 2.0, 1.0);
+    RECT area{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    EXPECT_NEAR((window.left + window.right) / 2.0, (area.left + area.right) / 2.0, 1.0);
+    EXPECT_NEAR((window.top + window.bottom) / 2.0, (area.top + area.bottom) / 2.0, 1.0);
 
     form->SetCaption("Renamed");
     GetWindowTextA(form->Handle(), text, sizeof text);
