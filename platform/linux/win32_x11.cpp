@@ -39,9 +39,10 @@ int LostConnection(Display* display) {
     const int length =
         std::snprintf(line, sizeof line, "%s: lost the connection to the X display %s\n",
                       ProgramClassName().c_str(), display ? DisplayString(display) : "");
-    if (length > 0) [[maybe_unused]]
-        const ssize_t written =
+    if (length > 0) {
+        [[maybe_unused]] const ssize_t written =
             ::write(STDERR_FILENO, line, std::min<std::size_t>(length, sizeof line - 1));
+    }
     _exit(1);
 }
 
