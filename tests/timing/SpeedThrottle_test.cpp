@@ -449,8 +449,9 @@ TEST(SpeedThrottleMessage, NumbersTakeTheSeparatorOfTheRegionalSettings) {
                                                     "75) <= mMaximumExtractionQuantity(0" +
                                                     separator + "5)");
     // Wine takes the regional settings from the locale environment it starts in.
-    if (const char* expected = std::getenv("VELTRANE_EXPECT_DECIMAL_SEPARATOR"))
+    if (const char* expected = std::getenv("VELTRANE_EXPECT_DECIMAL_SEPARATOR")) {
         EXPECT_STREQ(separator, expected);
+    }
 }
 #endif
 
