@@ -292,10 +292,12 @@ TEST_F(OpenGLControlForm, AnchoredControlKeepsItsDistancesWhenTheFormIsResized) 
     EXPECT_EQ(corner->Top(), 210);
     EXPECT_EQ(corner->ClientWidth(), 40);
 
-    // Shrunk below the control's size: no negative width.
+    // Shrunk below the control's size: no negative width. Windows keeps a
+    // minimum width of its own, so the delta is what the form really got.
     form->SetClientWidth(50);
     mApp.ProcessMessages();
-    EXPECT_EQ(stretched.Width(), 0);
+    EXPECT_EQ(stretched.Width(), std::max(0, 300 + form->ClientWidth() - 400));
+    EXPECT_GE(stretched.Width(), 0);
     EXPECT_TRUE(mBoxes.empty()) << mBoxes.front();
 }
 
