@@ -95,6 +95,8 @@ void TOpenGLControl::CreateParams(TCreateParams& Params) {
 }
 
 HDC TOpenGLControl::DeviceContext() {
+    if (InState(csDesigning))
+        return Canvas()->Handle();
     return GetDC(Handle());
 }
 

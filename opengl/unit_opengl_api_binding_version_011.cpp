@@ -26,9 +26,11 @@ std::uintptr_t ToInteger(TOpenGLAPIBinding::TAddress ParaAddress) {
 } // namespace
 
 TOpenGLAPIBinding::TAddress TOpenGLAPIBinding::LookupInLibrary(const char* ParaName) {
-    // A zero handle would search the program itself (and, on Linux, everything
-    // loaded), and a freed one may belong to another module by now.
-    if (TOpenGLAPILibrary::mLibraryHandle == nullptr || !TOpenGLAPILibrary::mLibraryLoaded) {
+    // By the handle, not the loaded flag: the system counts loads, so after two
+    // loads and one unload the flag reads false while the handle still holds.
+    // A zero handle would search the program itself; a handle whose last load
+    // is gone finds nothing, as the system refuses unknown modules.
+    if (TOpenGLAPILibrary::mLibraryHandle == nullptr) {
         return nullptr;
     }
     return ToAddress(GetProcAddress(TOpenGLAPILibrary::mLibraryHandle, ParaName));

@@ -33,7 +33,7 @@ public:
 
     TOpenGLAPIBinding() = delete;
 
-    // By name in the loaded library; nil while no library is loaded.
+    // By name in the library behind the library handle; nil without a handle.
     static TAddress LookupInLibrary(const char* ParaName);
     // Through the bound wglGetProcAddress; nil while it is unbound or no context is current.
     static TAddress LookupThroughWGL(const char* ParaName);

@@ -28,7 +28,8 @@ bool TOpenGLAPILibrary::UnloadLibrary() {
     if (mLibraryHandle == nullptr) {
         return false;
     }
-    // The handle keeps its value either way; lookups go by mLibraryLoaded.
+    // The handle keeps its value either way: the system counts loads, and
+    // lookups go by the handle.
     if (!FreeLibrary(mLibraryHandle)) {
         return false;
     }

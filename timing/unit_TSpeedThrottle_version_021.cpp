@@ -1,7 +1,9 @@
 #include "unit_TSpeedThrottle_version_021.h"
 
+#include "platform/DecimalSeparator.h"
+
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -10,10 +12,15 @@ namespace {
 const char* const UnitName = "unit_TSpeedThrottle_version_021";
 
 // General format, 15 significant digits: whole numbers print without a point.
-std::string FormatNumber(double ParaValue) {
+// to_chars ignores the C library's locale; the separator is the user's own.
+std::string FormatNumber(double ParaValue, const std::string& ParaDecimalSeparator) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.15g", ParaValue);
-    return text;
+    const auto result =
+        std::to_chars(text, text + sizeof text, ParaValue, std::chars_format::general, 15);
+    std::string formatted(text, result.ptr);
+    if (const auto point = formatted.find('.'); point != std::string::npos)
+        formatted.replace(point, 1, ParaDecimalSeparator);
+    return formatted;
 }
 
 // The planned wait in whole milliseconds, rounded up so that it never ends
@@ -206,9 +213,10 @@ double TSpeedThrottle::WaitingTimeAvailable(double ParaQuantity) {
         return mMaximumWaitingTime;
     // Written so that a NaN request fails the check too.
     if (!(ParaQuantity <= mMaximumExtractionQuantity)) {
-        throw EAssertionFailed("ParaQuantity(" + FormatNumber(ParaQuantity) +
+        const std::string separator = UserDecimalSeparator();
+        throw EAssertionFailed("ParaQuantity(" + FormatNumber(ParaQuantity, separator) +
                                    ") <= mMaximumExtractionQuantity(" +
-                                   FormatNumber(mMaximumExtractionQuantity) + ")",
+                                   FormatNumber(mMaximumExtractionQuantity, separator) + ")",
                                UnitName, __LINE__);
     }
     Refill();

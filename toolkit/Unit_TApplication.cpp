@@ -92,6 +92,7 @@ bool TApplication::ProcessMessage() {
 void TApplication::Idle() {
     bool done = true;
     try {
+        TWinControl::CheckMouseLeave();
         auto events = mEvents;
         for (auto* e : events)
             e->DoIdle(done);

@@ -45,6 +45,46 @@ std::string Reason(DWORD Error) {
     return length > 0 ? std::string(text) + " (" + code + ")" : code;
 }
 
+// Sent by the system when a click lands in an inactive window; answered with
+// MA_ACTIVATE (1) to MA_NOACTIVATEANDEAT (4), in TMouseActivate's order.
+constexpr UINT kWMMouseActivate = 0x0021;
+
+// The control the mouse was last seen over; cleared when its window goes.
+TWinControl* gMouseControl = nullptr;
+
+std::string Trimmed(const std::string& Text) {
+    const auto first = Text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return Text.substr(first, Text.find_last_not_of(" \t") - first + 1);
+}
+
+// "[akLeft, akTop]", as a resource writes a set; "[]" is the empty set.
+TAnchors ParseAnchors(const std::string& Text) {
+    const std::string set = Trimmed(Text);
+    if (set.size() < 2 || set.front() != '[' || set.back() != ']')
+        throw EResourceError("Anchors needs a set like [akLeft, akTop], not " + Text);
+    const std::string inside = set.substr(1, set.size() - 2);
+    TAnchors result;
+    if (Trimmed(inside).empty())
+        return result;
+    static const char* const kNames[] = {"akLeft", "akTop", "akRight", "akBottom"};
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = inside.find(',', start);
+        const std::string name = Trimmed(inside.substr(start, comma - start));
+        std::size_t k = 0;
+        while (k < 4 && name != kNames[k])
+            ++k;
+        if (k == 4)
+            throw EResourceError("unknown anchor '" + name + "' in " + Text);
+        result << static_cast<TAnchorKind>(k);
+        if (comma == std::string::npos)
+            return result;
+        start = comma + 1;
+    }
+}
+
 } // namespace
 
 TShiftState ShiftStateFromKeys(WPARAM Keys) {
@@ -65,6 +105,8 @@ TShiftState ShiftStateFromKeys(WPARAM Keys) {
 TWinControl::TWinControl(TComponent* AOwner) : TComponent(AOwner) {}
 
 TWinControl::~TWinControl() {
+    if (gMouseControl == this)
+        gMouseControl = nullptr;
     // Normally gone already (BeforeDestruction); never leave a window that
     // points at a dead object.
     if (mHandle) {
@@ -133,9 +175,38 @@ void TWinControl::SetAlign(TAlign Value) {
 }
 
 void TWinControl::AlignControls() {
-    for (auto* child : mChildren)
+    const std::int32_t width = ClientWidth();
+    const std::int32_t height = ClientHeight();
+    const bool laidOut = mLaidOutWidth >= 0;
+    const std::int32_t deltaWidth = laidOut ? width - mLaidOutWidth : 0;
+    const std::int32_t deltaHeight = laidOut ? height - mLaidOutHeight : 0;
+    mLaidOutWidth = width;
+    mLaidOutHeight = height;
+    for (auto* child : mChildren) {
         if (child->mAlign == alClient)
-            child->SetBounds(0, 0, ClientWidth(), ClientHeight());
+            child->SetBounds(0, 0, width, height);
+        else if (child->mAlign == alNone && (deltaWidth != 0 || deltaHeight != 0))
+            child->ApplyAnchors(deltaWidth, deltaHeight);
+    }
+}
+
+void TWinControl::ApplyAnchors(std::int32_t DeltaWidth, std::int32_t DeltaHeight) {
+    // Anchored to both edges it stretches, to the far edge only it moves, to
+    // neither it keeps its place relative to the middle.
+    const auto follow = [](bool Near, bool Far, std::int32_t Delta, std::int32_t& Position,
+                           std::int32_t& Size) {
+        if (Near && Far)
+            Size = std::max(0, Size + Delta);
+        else if (Far)
+            Position += Delta;
+        else if (!Near)
+            Position += Delta / 2;
+    };
+    std::int32_t left = mLeft, top = mTop, width = mWidth, height = mHeight;
+    follow(mAnchors.Contains(akLeft), mAnchors.Contains(akRight), DeltaWidth, left, width);
+    follow(mAnchors.Contains(akTop), mAnchors.Contains(akBottom), DeltaHeight, top, height);
+    if (left != mLeft || top != mTop || width != mWidth || height != mHeight)
+        SetBounds(left, top, width, height);
 }
 
 bool TWinControl::SetProperty(const std::string& Property, const TPropertyValue& Value) {
@@ -155,7 +226,9 @@ bool TWinControl::SetProperty(const std::string& Property, const TPropertyValue&
             SetAlign(alClient);
         else
             throw EResourceError("unsupported Align value " + a);
-    } else
+    } else if (Property == "Anchors")
+        SetAnchors(ParseAnchors(Value.AsIdent(Property)));
+    else
         return TComponent::SetProperty(Property, Value);
     return true;
 }
@@ -167,6 +240,20 @@ bool TWinControl::SetEvent(const std::string& Event, const THandler& Handler) {
         AssignHandler(OnMouseUp, Handler, Event);
     else if (Event == "OnMouseMove")
         AssignHandler(OnMouseMove, Handler, Event);
+    else if (Event == "OnClick")
+        AssignHandler(OnClick, Handler, Event);
+    else if (Event == "OnMouseActivate")
+        AssignHandler(OnMouseActivate, Handler, Event);
+    else if (Event == "OnMouseEnter")
+        AssignHandler(OnMouseEnter, Handler, Event);
+    else if (Event == "OnMouseLeave")
+        AssignHandler(OnMouseLeave, Handler, Event);
+    else if (Event == "OnMouseWheel")
+        AssignHandler(OnMouseWheel, Handler, Event);
+    else if (Event == "OnMouseWheelDown")
+        AssignHandler(OnMouseWheelDown, Handler, Event);
+    else if (Event == "OnMouseWheelUp")
+        AssignHandler(OnMouseWheelUp, Handler, Event);
     else
         return TComponent::SetEvent(Event, Handler);
     return true;
@@ -250,6 +337,8 @@ void TWinControl::DestroyHandle() {
 
 void TWinControl::ForgetHandle() {
     mHandle = nullptr;
+    if (gMouseControl == this)
+        gMouseControl = nullptr;
     for (auto* child : mChildren)
         child->ForgetHandle();
 }
@@ -282,6 +371,8 @@ LRESULT CALLBACK TWinControl::WindowProcedure(HWND Window, UINT Msg, WPARAM WPar
         SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
         if (self->mHandle == Window)
             self->mHandle = nullptr;
+        if (gMouseControl == self)
+            gMouseControl = nullptr;
     }
     return m.Result;
 }
@@ -299,6 +390,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        if (Message.Msg == WM_LBUTTONDOWN)
+            mClickPending = true;
         MouseDown(ButtonOf(Message.Msg), ShiftStateFromKeys(Message.WParam),
                   SignedLow(Message.LParam), SignedHigh(Message.LParam));
         break;
@@ -307,8 +400,24 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_MBUTTONUP:
         MouseUp(ButtonOf(Message.Msg), ShiftStateFromKeys(Message.WParam),
                 SignedLow(Message.LParam), SignedHigh(Message.LParam));
+        if (Message.Msg == WM_LBUTTONUP && mClickPending) {
+            mClickPending = false;
+            // Released outside (the press keeps the mouse's messages coming
+            // here): no click, as with a button.
+            const std::int32_t x = SignedLow(Message.LParam);
+            const std::int32_t y = SignedHigh(Message.LParam);
+            if (x >= 0 && y >= 0 && x < ClientWidth() && y < ClientHeight())
+                Click();
+        }
         break;
+    case WM_MOUSEWHEEL:
+        WMMouseWheel(Message);
+        return;
+    case kWMMouseActivate:
+        WMMouseActivate(Message);
+        return;
     case WM_MOUSEMOVE:
+        SetMouseControl();
         MouseMove(ShiftStateFromKeys(Message.WParam), SignedLow(Message.LParam),
                   SignedHigh(Message.LParam));
         break;
@@ -332,4 +441,91 @@ void TWinControl::MouseUp(TMouseButton Button, TShiftState Shift, std::int32_t X
 void TWinControl::MouseMove(TShiftState Shift, std::int32_t X, std::int32_t Y) {
     if (OnMouseMove)
         OnMouseMove(this, Shift, X, Y);
+}
+
+void TWinControl::Click() {
+    if (OnClick)
+        OnClick(this);
+}
+
+void TWinControl::MouseEnter() {
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+}
+
+void TWinControl::MouseLeave() {
+    if (OnMouseLeave)
+        OnMouseLeave(this);
+}
+
+void TWinControl::SetMouseControl() {
+    if (gMouseControl == this)
+        return;
+    TWinControl* previous = gMouseControl;
+    gMouseControl = this;
+    if (previous)
+        previous->MouseLeave();
+    MouseEnter();
+}
+
+void TWinControl::CheckMouseLeave() {
+    TWinControl* control = gMouseControl;
+    if (!control)
+        return;
+    if (control->mHandle && IsWindowVisible(control->mHandle)) {
+        POINT p{};
+        RECT r{};
+        if (GetCursorPos(&p) && ScreenToClient(control->mHandle, &p) &&
+            GetClientRect(control->mHandle, &r) && p.x >= r.left && p.y >= r.top && p.x < r.right &&
+            p.y < r.bottom)
+            return;
+    }
+    gMouseControl = nullptr;
+    control->MouseLeave();
+}
+
+void TWinControl::WMMouseWheel(TMessage& Message) {
+    // The position comes in screen coordinates; handlers get client ones.
+    POINT p{SignedLow(Message.LParam), SignedHigh(Message.LParam)};
+    if (mHandle)
+        ScreenToClient(mHandle, &p);
+    const TPoint position{p.x, p.y};
+    const TShiftState shift = ShiftStateFromKeys(Message.WParam & 0xFFFF);
+    const auto delta = static_cast<std::int16_t>(static_cast<std::uint16_t>(Message.WParam >> 16));
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, shift, delta, position, handled);
+    if (!handled && delta < 0 && OnMouseWheelDown)
+        OnMouseWheelDown(this, shift, position, handled);
+    if (!handled && delta > 0 && OnMouseWheelUp)
+        OnMouseWheelUp(this, shift, position, handled);
+    if (handled)
+        Message.Result = 0;
+    else
+        DefaultHandler(Message);
+}
+
+void TWinControl::WMMouseActivate(TMessage& Message) {
+    if (!OnMouseActivate) {
+        DefaultHandler(Message);
+        return;
+    }
+    // The hit-test code and the mouse message that caused the activation.
+    const auto hitTest = static_cast<std::int16_t>(static_cast<std::uint16_t>(Message.LParam));
+    const auto cause = static_cast<UINT>((Message.LParam >> 16) & 0xFFFF);
+    const TMouseButton button = cause == WM_RBUTTONDOWN   ? mbRight
+                                : cause == WM_MBUTTONDOWN ? mbMiddle
+                                                          : mbLeft;
+    TShiftState shift;
+    shift << (button == mbRight ? ssRight : button == mbMiddle ? ssMiddle : ssLeft);
+    POINT p{};
+    GetCursorPos(&p);
+    if (mHandle)
+        ScreenToClient(mHandle, &p);
+    TMouseActivate activate = maDefault;
+    OnMouseActivate(this, button, shift, p.x, p.y, hitTest, activate);
+    if (activate == maDefault)
+        DefaultHandler(Message);
+    else
+        Message.Result = static_cast<LRESULT>(activate);
 }

@@ -51,12 +51,33 @@ public:
     virtual std::int32_t ClientHeight() const;
     TAlign Align() const { return mAlign; }
     void SetAlign(TAlign Value);
+    // Edges of the parent whose distance the control keeps when the parent
+    // is resized; ignored while aligned.
+    TAnchors Anchors() const { return mAnchors; }
+    void SetAnchors(TAnchors Value) { mAnchors = Value; }
 
     std::uint8_t ControlStyle() const { return mControlStyle; }
 
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // A left press and release inside the control.
+    TNotifyEvent OnClick;
+    // A click into an inactive window; the handler may decide the activation.
+    TMouseActivateEvent OnMouseActivate;
+    // The mouse came over the control, or left it (noticed when the application
+    // is idle, since no message follows the mouse out).
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    // A wheel turn over the control: OnMouseWheel first, then by direction;
+    // what no handler marks handled goes on to the parent.
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+
+    // Raises OnMouseLeave for the control under the mouse once the mouse is
+    // no longer over it. The application calls it when it is idle.
+    static void CheckMouseLeave();
 
     bool SetProperty(const std::string& Property, const TPropertyValue& Value) override;
     bool SetEvent(const std::string& Event, const THandler& Handler) override;
@@ -78,6 +99,9 @@ protected:
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, std::int32_t X, std::int32_t Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, std::int32_t X, std::int32_t Y);
     virtual void MouseMove(TShiftState Shift, std::int32_t X, std::int32_t Y);
+    virtual void Click();
+    virtual void MouseEnter();
+    virtual void MouseLeave();
 
     std::uint8_t mControlStyle = 0;
 
@@ -85,6 +109,10 @@ private:
     void CreateWnd();
     static LRESULT CALLBACK WindowProcedure(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
     void ForgetHandle();
+    void WMMouseWheel(TMessage& Message);
+    void WMMouseActivate(TMessage& Message);
+    void ApplyAnchors(std::int32_t DeltaWidth, std::int32_t DeltaHeight);
+    void SetMouseControl();
 
     HWND mHandle = nullptr;
     TWinControl* mParent = nullptr;
@@ -94,6 +122,11 @@ private:
     std::int32_t mWidth = 0;
     std::int32_t mHeight = 0;
     TAlign mAlign = alNone;
+    TAnchors mAnchors{akLeft, akTop};
+    // The client size the children were last laid out for; -1 before the first.
+    std::int32_t mLaidOutWidth = -1;
+    std::int32_t mLaidOutHeight = -1;
+    bool mClickPending = false;
 };
 
 // The shift state a mouse message carries in its WPARAM.

@@ -54,6 +54,43 @@ private:
 
 enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+enum TAnchorKind : std::uint8_t { akLeft, akTop, akRight, akBottom };
+
+// A set of TAnchorKind: the parent's edges a control keeps its distance to.
+class TAnchors {
+public:
+    constexpr TAnchors() = default;
+    constexpr TAnchors(std::initializer_list<TAnchorKind> Kinds) {
+        for (auto k : Kinds)
+            mBits |= Bit(k);
+    }
+    constexpr bool Contains(TAnchorKind k) const { return (mBits & Bit(k)) != 0; }
+    constexpr TAnchors& operator<<(TAnchorKind k) {
+        mBits |= Bit(k);
+        return *this;
+    }
+    constexpr bool operator==(const TAnchors&) const = default;
+
+private:
+    static constexpr std::uint8_t Bit(TAnchorKind k) { return static_cast<std::uint8_t>(1u << k); }
+    std::uint8_t mBits = 0;
+};
+
+// What a click into an inactive window does; maDefault leaves it to the system.
+enum TMouseActivate : std::uint8_t {
+    maDefault,
+    maActivate,
+    maActivateAndEat,
+    maNoActivate,
+    maNoActivateAndEat
+};
+
+struct TPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    constexpr bool operator==(const TPoint&) const = default;
+};
+
 enum TPosition : std::uint8_t { poDesigned, poDesktopCenter, poScreenCenter };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
@@ -61,12 +98,21 @@ using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TSh
                                        std::int32_t X, std::int32_t Y)>;
 using TMouseMoveEvent =
     std::function<void(TObject* Sender, TShiftState Shift, std::int32_t X, std::int32_t Y)>;
+// MousePos is in the control's client coordinates.
+using TMouseWheelEvent = std::function<void(
+    TObject* Sender, TShiftState Shift, std::int32_t WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+using TMouseActivateEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, std::int32_t X,
+                       std::int32_t Y, std::int32_t HitTest, TMouseActivate& MouseActivate)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 
 // Any handler a form can publish for a resource to wire by name.
 using THandler =
-    std::variant<TNotifyEvent, TMouseEvent, TMouseMoveEvent, TIdleEvent, TMessageEvent>;
+    std::variant<TNotifyEvent, TMouseEvent, TMouseMoveEvent, TMouseWheelEvent,
+                 TMouseWheelUpDownEvent, TMouseActivateEvent, TIdleEvent, TMessageEvent>;
 
 // A window message on its way through a control's handlers.
 struct TMessage {

@@ -194,6 +194,32 @@ TEST(FakeDriver, FreedLibraryIsNotSearchedAgain) {
     EXPECT_TRUE(TOpenGLAPIWindowsCore::IsInitialized());
 }
 
+TEST(FakeDriver, LookupsGoByTheHandleWhileALoadIsLeft) {
+    UseFakeLibrary(FAKE_OPENGL32_COMPLETE);
+    const HMODULE Handle = TOpenGLAPILibrary::mLibraryHandle;
+    // Two loads and one unload: the flag says unloaded, the system still holds one load.
+    ASSERT_TRUE(TOpenGLAPILibrary::LoadLibrary());
+    EXPECT_EQ(TOpenGLAPILibrary::mLibraryHandle, Handle);
+    ASSERT_TRUE(TOpenGLAPILibrary::UnloadLibrary());
+    EXPECT_FALSE(TOpenGLAPILibrary::mLibraryLoaded);
+    EXPECT_EQ(TOpenGLAPILibrary::mLibraryHandle, Handle);
+
+    EXPECT_TRUE(TOpenGLAPIWindowsCore::Initialize());
+    EXPECT_TRUE(TOpenGLAPIVersion110::Initialize());
+    EXPECT_NE(opengl_api::wglCreateContext, nullptr);
+    EXPECT_NE(glVertexPointer, nullptr);
+    // Still the stand-in's own functions: its context answers the later steps.
+    MakeFakeContextCurrent();
+    EXPECT_TRUE(TOpenGLAPIVersion300::Initialize());
+
+    // The last unload lets the library go; the handle then finds nothing.
+    ASSERT_TRUE(TOpenGLAPILibrary::UnloadLibrary());
+    EXPECT_EQ(TOpenGLAPILibrary::mLibraryHandle, Handle);
+    EXPECT_FALSE(TOpenGLAPIVersion100::Initialize());
+    EXPECT_EQ(glClear, nullptr);
+    EXPECT_FALSE(TOpenGLAPILibrary::UnloadLibrary());
+}
+
 TEST(FakeDriver, MissingGL11NameFailsStep110AndKeepsWhatWasFound) {
     UseFakeLibrary(FAKE_OPENGL32_WITHOUT_GLBITMAP);
     MakeFakeContextCurrent();

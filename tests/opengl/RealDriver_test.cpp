@@ -89,6 +89,26 @@ TEST(RealDriver, LibraryStepsNeedNoContextTheOthersNeedOne) {
     EXPECT_EQ(HighestOpenGLVersionAvailable(), GL_VERSION_300);
 }
 
+TEST(RealDriver, SecondLoadKeepsTheLibraryAfterOneUnload) {
+    ASSERT_TRUE(TOpenGLAPILibrary::mLibraryLoaded);
+    const HMODULE Handle = TOpenGLAPILibrary::mLibraryHandle;
+    ASSERT_TRUE(TOpenGLAPILibrary::LoadLibrary());
+    EXPECT_EQ(TOpenGLAPILibrary::mLibraryHandle, Handle);
+    ASSERT_TRUE(TOpenGLAPILibrary::UnloadLibrary());
+    EXPECT_FALSE(TOpenGLAPILibrary::mLibraryLoaded);
+
+    EXPECT_TRUE(TOpenGLAPIWindowsCore::Initialize());
+    EXPECT_TRUE(TOpenGLAPIVersion110::Initialize());
+    // What was bound works: a context of the system's driver, made current through it.
+    TGLWindow Window(64, 64);
+    ASSERT_TRUE(Window.IsCurrent());
+    EXPECT_EQ(opengl_api::wglGetCurrentContext(), wglGetCurrentContext());
+    EXPECT_TRUE(TOpenGLAPIWindowsExtensions::Initialize());
+    opengl_api::glClearColor(0, 1, 0, 1);
+    opengl_api::glClear(opengl_api::GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(opengl_api::glGetError(), static_cast<opengl_api::GLenum>(opengl_api::GL_NO_ERROR));
+}
+
 TEST(RealDriver, DrawsAQuadThroughTheBoundVariables) {
     TGLWindow Window(64, 64);
     ASSERT_TRUE(Window.IsCurrent());

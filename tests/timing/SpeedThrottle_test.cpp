@@ -1,11 +1,17 @@
+#include "platform/DecimalSeparator.h"
+#include "platform/Platform.h"
 #include "timing/unit_TSpeedThrottle_version_021.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <functional>
+#include <array>
 #include <future>
 #include <string>
 #include <thread>
@@ -36,6 +42,53 @@ void SetUpAsUniverse(TSpeedThrottle& ParaThrottle) {
     ParaThrottle.SetMaximumWaitingTime(1);
     ParaThrottle.SetEnabled(true);
 }
+
+// The message of a request above the maximum, or a note that there was none.
+std::string AssertionMessage(TSpeedThrottle& ParaThrottle, double ParaQuantity) {
+    try {
+        ParaThrottle.SleepIfWaitingTimeAvailable(ParaQuantity);
+    } catch (const EAssertionFailed& failure) {
+        return std::string(failure.what());
+    }
+    return std::string("no assertion failure");
+}
+
+#ifndef _WIN32
+// Sets the locale variables for one test and puts the old values back.
+class TLocaleEnvironment {
+public:
+    TLocaleEnvironment() {
+        for (std::size_t i = 0; i < kNames.size(); ++i)
+            if (const char* value = std::getenv(kNames[i]))
+                mSaved[i] = value;
+    }
+    ~TLocaleEnvironment() {
+        for (std::size_t i = 0; i < kNames.size(); ++i)
+            Set(kNames[i], mSaved[i] ? mSaved[i]->c_str() : nullptr);
+    }
+    TLocaleEnvironment(const TLocaleEnvironment&) = delete;
+    TLocaleEnvironment& operator=(const TLocaleEnvironment&) = delete;
+
+    // Null unsets.
+    void Use(const char* ParaAll, const char* ParaNumeric, const char* ParaLang) {
+        Set("LC_ALL", ParaAll);
+        Set("LC_NUMERIC", ParaNumeric);
+        Set("LANG", ParaLang);
+    }
+
+private:
+    static void Set(const char* ParaName, const char* ParaValue) {
+        if (ParaValue)
+            setenv(ParaName, ParaValue, 1);
+        else
+            unsetenv(ParaName);
+    }
+    static constexpr std::array<const char*, 3> kNames = {"LC_ALL", "LC_NUMERIC", "LANG"};
+    std::array<std::optional<std::string>, 3> mSaved;
+};
+
+constexpr const char* kCommaLocale = "de_DE.UTF-8";
+#endif
 
 // Every uncovered request of 1 plans a wait of 30 s (1 per minute, capped).
 void SetUpForLongWaits(TSpeedThrottle& ParaThrottle) {
@@ -278,6 +331,13 @@ TEST(SpeedThrottle, SwitchingToTheTickCountEmptiesAndKeepsCounting) {
 }
 
 TEST(SpeedThrottle, RequestAboveTheMaximumIsAnAssertionFailure) {
+#ifndef _WIN32
+    TLocaleEnvironment environment;
+    environment.Use("C", nullptr, nullptr);
+#else
+    if (UserDecimalSeparator() != ".")
+        GTEST_SKIP() << "the user's settings give the separator " << UserDecimalSeparator();
+#endif
     TSimulatedThrottle throttle;
     SetUpAsUniverse(throttle);
     try {
@@ -291,12 +351,7 @@ TEST(SpeedThrottle, RequestAboveTheMaximumIsAnAssertionFailure) {
 
     throttle.SetMaximumExtractionQuantity(2.5);
     const auto messageFor = [&](double ParaQuantity) {
-        try {
-            throttle.SleepIfWaitingTimeAvailable(ParaQuantity);
-        } catch (const EAssertionFailed& failure) {
-            return std::string(failure.what());
-        }
-        return std::string("no assertion failure");
+        return AssertionMessage(throttle, ParaQuantity);
     };
     EXPECT_EQ(messageFor(2.75), "ParaQuantity(2.75) <= mMaximumExtractionQuantity(2.5)");
     EXPECT_EQ(messageFor(10.0 / 3),
@@ -312,6 +367,93 @@ TEST(SpeedThrottle, RequestAboveTheMaximumIsAnAssertionFailure) {
     ASSERT_EQ(other.wait_for(std::chrono::seconds(20)), std::future_status::ready);
     EXPECT_EQ(other.get(), 0);
 }
+
+#ifndef _WIN32
+TEST(SpeedThrottleMessage, NumbersTakeTheSeparatorOfTheLocaleEnvironment) {
+    if (DecimalSeparatorOfLocale(kCommaLocale) != ",")
+        GTEST_SKIP() << kCommaLocale << " is not installed (scripts/setup generates it)";
+    TLocaleEnvironment environment;
+    TSimulatedThrottle throttle;
+    SetUpAsUniverse(throttle);
+    throttle.SetMaximumExtractionQuantity(0.5);
+    const std::string comma = "ParaQuantity(0,75) <= mMaximumExtractionQuantity(0,5)";
+    const std::string point = "ParaQuantity(0.75) <= mMaximumExtractionQuantity(0.5)";
+
+    environment.Use(kCommaLocale, nullptr, nullptr);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), comma);
+    environment.Use("C", nullptr, nullptr);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), point);
+
+    // LC_ALL before LC_NUMERIC before LANG; an empty variable counts as unset.
+    environment.Use(nullptr, kCommaLocale, "C");
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), comma);
+    environment.Use("C", kCommaLocale, kCommaLocale);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), point);
+    environment.Use("", "", kCommaLocale);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), comma);
+    environment.Use(nullptr, "C", kCommaLocale);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), point);
+
+    // Whole numbers have no separator to show.
+    environment.Use(kCommaLocale, nullptr, nullptr);
+    throttle.SetMaximumExtractionQuantity(80000);
+    EXPECT_EQ(AssertionMessage(throttle, 80001),
+              "ParaQuantity(80001) <= mMaximumExtractionQuantity(80000)");
+}
+
+TEST(SpeedThrottleMessage, UnknownOrMissingLocaleFallsBackToAPoint) {
+    TLocaleEnvironment environment;
+    TSimulatedThrottle throttle;
+    SetUpAsUniverse(throttle);
+    throttle.SetMaximumExtractionQuantity(0.5);
+    const std::string point = "ParaQuantity(0.75) <= mMaximumExtractionQuantity(0.5)";
+
+    environment.Use("xx_NOWHERE.UTF-8", kCommaLocale, kCommaLocale);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), point);
+    environment.Use(nullptr, nullptr, nullptr);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), point);
+    environment.Use("POSIX", nullptr, nullptr);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), point);
+}
+
+TEST(SpeedThrottleMessage, CLibraryLocaleOfTheProcessDoesNotDecide) {
+    if (DecimalSeparatorOfLocale(kCommaLocale) != ",")
+        GTEST_SKIP() << kCommaLocale << " is not installed (scripts/setup generates it)";
+    TLocaleEnvironment environment;
+    TSimulatedThrottle throttle;
+    SetUpAsUniverse(throttle);
+    throttle.SetMaximumExtractionQuantity(0.5);
+
+    // A library that switched the process to a comma must not change what the
+    // user's settings say, and the other way round.
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    ASSERT_NE(std::setlocale(LC_NUMERIC, kCommaLocale), nullptr);
+    environment.Use("C", nullptr, nullptr);
+    const std::string underComma = AssertionMessage(throttle, 0.75);
+    std::setlocale(LC_NUMERIC, "C");
+    environment.Use(kCommaLocale, nullptr, nullptr);
+    const std::string underPoint = AssertionMessage(throttle, 0.75);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+
+    EXPECT_EQ(underComma, "ParaQuantity(0.75) <= mMaximumExtractionQuantity(0.5)");
+    EXPECT_EQ(underPoint, "ParaQuantity(0,75) <= mMaximumExtractionQuantity(0,5)");
+}
+#else
+TEST(SpeedThrottleMessage, NumbersTakeTheSeparatorOfTheRegionalSettings) {
+    char separator[8] = {};
+    ASSERT_GT(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator), 1);
+    TSimulatedThrottle throttle;
+    SetUpAsUniverse(throttle);
+    throttle.SetMaximumExtractionQuantity(0.5);
+    EXPECT_EQ(AssertionMessage(throttle, 0.75), std::string("ParaQuantity(0") + separator +
+                                                    "75) <= mMaximumExtractionQuantity(0" +
+                                                    separator + "5)");
+    // Wine takes the regional settings from the locale environment it starts in.
+    if (const char* expected = std::getenv("VELTRANE_EXPECT_DECIMAL_SEPARATOR")) {
+        EXPECT_STREQ(separator, expected);
+    }
+}
+#endif
 
 TEST(SpeedThrottle, PlannedWaitSaturatesInsteadOfOverflowing) {
     TSimulatedThrottle throttle;
