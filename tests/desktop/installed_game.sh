@@ -2,12 +2,12 @@
 # Installs the build as a user would and checks what lands where: the layout,
 # the desktop files against their validators, and the installed game starting
 # into its window and closing again.
-# Usage: installed_game.sh BUILD_DIR VERSION CMAKE [WINE_RUNNER OBJDUMP]
+# Usage: installed_game.sh BUILD_DIR VERSION CMAKE [WINE_RUNNER WRESTOOL]
 BUILD=$1
 VERSION=$2
 CMAKE=$3
 WINE_RUNNER=${4:-}
-OBJDUMP=${5:-}
+WRESTOOL=${5:-}
 # The window helpers of the end-to-end tests; the game is set below.
 source "$(dirname "$0")/../gui/lib.sh" "" "" "$WINE_RUNNER"
 APP=io.github.tarvosk.Veltrane
@@ -38,14 +38,22 @@ if on_wine; then
     "$CMAKE" --install "$BUILD" --prefix "$ROOT" >"$WORK/install.log" 2>&1 ||
         { cat "$WORK/install.log"; fail "cmake --install failed"; }
     must_exist "$ROOT/veltrane.exe" "$ROOT/README.txt" "$ROOT/LICENSE.txt"
-    # Icon group, version and manifest inside the program.
-    dump=$("$OBJDUMP" -p "$ROOT/veltrane.exe") || fail "objdump failed"
-    for type in "Type: ICON" "Type: GROUP_ICON" "Type: VERSION" "Type: MANIFEST" "Name: MAINICON"; do
-        grep -q "$type" <<<"$dump" || fail "no resource '$type' in veltrane.exe"
+    # Icon group, version and manifest inside the program, as Explorer reads them.
+    exe="$ROOT/veltrane.exe"
+    list=$("$WRESTOOL" -l "$exe") || fail "wrestool cannot read veltrane.exe"
+    echo "$list"
+    grep -q -- "--type=14 --name='MAINICON'" <<<"$list" || fail "no icon group MAINICON"
+    [ "$(grep -c -- '--type=14 ' <<<"$list")" = 1 ] || fail "more than the one icon group"
+    [ "$(grep -c -- '--type=3 ' <<<"$list")" = 6 ] || fail "not the six icon images"
+    # The version's strings, each line with the one before it: name=value among them.
+    info=$("$WRESTOOL" -x --raw --type=16 "$exe" | strings -el | awk 'NR > 1 {print prev "=" $0} {prev = $0}')
+    for pair in "FileVersion=$VERSION" "ProductVersion=$VERSION" "FileDescription=Veltrane Game" \
+                "OriginalFilename=veltrane.exe"; do
+        grep -qxF "$pair" <<<"$info" || fail "version resource lacks $pair: $info"
     done
-    strings -el "$ROOT/veltrane.exe" | grep -qx "$VERSION" || fail "version $VERSION not in the version resource"
-    strings "$ROOT/veltrane.exe" | grep -q 'requestedExecutionLevel level="asInvoker"' ||
-        fail "manifest without asInvoker"
+    manifest=$("$WRESTOOL" -x --raw --type=24 --name=1 "$exe") || fail "no manifest, id 1"
+    grep -q 'level="asInvoker"' <<<"$manifest" || fail "manifest without asInvoker"
+    grep -q '>PerMonitorV2' <<<"$manifest" || fail "manifest without its DPI awareness"
     play_once "$ROOT/veltrane.exe"
     echo "PASS"
     exit 0
