@@ -25,7 +25,7 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME veltrane-${PROJECT_VERSION}-windows-x86_64)
     # Start-menu entry: the program and its caption-like name.
     set(CPACK_PACKAGE_EXECUTABLES veltrane "${VELTRANE_DISPLAY_NAME}")
-    set(CPACK_NSIS_PACKAGE_NAME "${VELTRANE_DISPLAY_NAME} ${PROJECT_VERSION}")
+    set(CPACK_NSIS_PACKAGE_NAME "${VELTRANE_DISPLAY_NAME}")
     set(CPACK_NSIS_DISPLAY_NAME "${VELTRANE_DISPLAY_NAME}")
     set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/desktop/veltrane.ico)
     set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/desktop/veltrane.ico)
@@ -33,6 +33,9 @@ if(WIN32)
     set(CPACK_NSIS_URL_INFO_ABOUT ${PROJECT_HOMEPAGE_URL})
     set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
     set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+    # A 64-bit installer for the 64-bit program: Program Files and the registry
+    # without the 32-bit redirection.
+    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
     set(CPACK_NSIS_MUI_FINISHPAGE_RUN veltrane.exe)
