@@ -2,6 +2,7 @@
 
 #include "opengl/unit_TOpenGLControl_version_007.h"
 #include "shell/Unit_TProgram.h"
+#include "shell/Version.h"
 #include "toolkit/Unit_TApplicationEvents.h"
 
 #include <cmath>
@@ -11,7 +12,8 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-const char* const kCaption = "Veltrane Game (by Tarvosk) version 0.11";
+// The caption names the release by major and minor number only.
+const char* const kCaption = "Veltrane Game (by Tarvosk) version " VELTRANE_VERSION_SHORT;
 
 } // namespace
 

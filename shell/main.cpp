@@ -8,6 +8,10 @@
 #ifdef VELTRANE_GAME_PROBE
 #include "tests/gui/GameProbe.h"
 #endif
+#ifndef _WIN32
+#include "shell/CommandLine.h"
+#include "shell/MainIcon.h"
+#endif
 
 namespace {
 
@@ -35,7 +39,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return RunGame();
 }
 #else
-int main() {
+int main(int argc, char** argv) {
+    if (int Status = HandleCommandLine(argc, argv, stdout, stderr); Status >= 0)
+        return Status;
+    RegisterMainIcon();
     return RunGame();
 }
 #endif

@@ -141,9 +141,12 @@ void StartGameProbe(TForm1& Form) {
         ++gProbe.Resizes;
         gProbe.LastResize = std::to_string(gProbe.Form->ClientWidth()) + " " +
                             std::to_string(gProbe.Form->ClientHeight());
+        // Appended: g++ 12 at -O3 warns falsely (-Wrestrict) on " " + std::string&&.
         if (Field)
-            gProbe.LastResize +=
-                " " + std::to_string(Field->Width()) + " " + std::to_string(Field->Height());
+            gProbe.LastResize.append(" ")
+                .append(std::to_string(Field->Width()))
+                .append(" ")
+                .append(std::to_string(Field->Height()));
     });
     TNotifyEvent destroy = control.OnDestroy();
     control.SetOnDestroy([destroy](TObject* s) {

@@ -17,9 +17,12 @@ struct TDriver {
     std::string mVersion;
     std::string mExtensions;
 
-    TDriver()
-        : mVersion(Text(opengl_api::GL_VERSION)),
-          mExtensions(" " + Text(opengl_api::GL_EXTENSIONS) + " ") {}
+    // Spaces around the list let Offers match whole names. Appended, not
+    // " " + Text(...): g++ 12 at -O3 warns falsely (-Wrestrict) on that.
+    TDriver() : mVersion(Text(opengl_api::GL_VERSION)), mExtensions(" ") {
+        mExtensions += Text(opengl_api::GL_EXTENSIONS);
+        mExtensions += ' ';
+    }
 
     static std::string Text(opengl_api::GLenum ParaName) {
         const auto* Result = opengl_api::glGetString(ParaName);
