@@ -1,20 +1,24 @@
 # Sourced by the scripts: a private Xvfb for the window tests, stopped on exit.
 # Extra arguments go to Xvfb (for example -extension GLX).
+# The server picks a free display itself (-displayfd) and names it only once
+# it accepts connections, so parallel starts cannot take the same number.
 start_private_xvfb() {
-    local n
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-        Xvfb ":${n}" -screen 0 1280x1024x24 -nolisten tcp "$@" >/dev/null 2>&1 &
-        XVFB_PID=$!
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X${n}" ] && break
-            sleep 0.1
-        done
-        if kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":${n}"
+    local out
+    out=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$out" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        if grep -q '^[0-9][0-9]*$' "$out" 2>/dev/null; then
+            export DISPLAY=":$(head -n 1 "$out")"
+            rm -f "$out"
             return 0
         fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
+    rm -f "$out"
+    kill "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
     echo "could not start Xvfb" >&2
     return 1
 }
