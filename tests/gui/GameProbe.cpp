@@ -31,6 +31,20 @@ struct TProbeState {
 
 TProbeState gProbe;
 
+// Whole snapshots only: the reader never sees a half-written file.
+void WriteWhole(const std::string& Path, const std::string& Text) {
+    std::string tmp = Path + ".tmp";
+    if (FILE* f = std::fopen(tmp.c_str(), "wb")) {
+        std::fwrite(Text.data(), 1, Text.size(), f);
+        std::fclose(f);
+#ifdef _WIN32
+        MoveFileExA(tmp.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING);
+#else
+        std::rename(tmp.c_str(), Path.c_str());
+#endif
+    }
+}
+
 bool AllGlobalsNull() {
     return !Field && !Humanity && !Disease && !Game && !Universe && Persons.empty();
 }
@@ -53,21 +67,50 @@ void WriteReport() {
             << p.mSpeed << " " << p.mInfected << " " << p.mQuarantined << " " << p.mDead << " "
             << p.mBuried << "\n";
     }
-    // Whole snapshots only: the reader never sees a half-written file.
-    std::string tmp = gProbe.Path + ".tmp";
-    if (FILE* f = std::fopen(tmp.c_str(), "wb")) {
-        std::string s = out.str();
-        std::fwrite(s.data(), 1, s.size(), f);
-        std::fclose(f);
-#ifdef _WIN32
-        MoveFileExA(tmp.c_str(), gProbe.Path.c_str(), MOVEFILE_REPLACE_EXISTING);
-#else
-        std::rename(tmp.c_str(), gProbe.Path.c_str());
-#endif
-    }
+    WriteWhole(gProbe.Path, out.str());
 }
 
 std::string gMessagesPath;
+
+// A summary a long run can afford: counts by state and where the healthy, free
+// persons are (the first 200), rewritten about once a second.
+std::string gSummaryPath;
+long gSummaryPasses = 0;
+
+void WriteSummary(TForm1& Form) {
+    if (++gSummaryPasses % 60 != 1)
+        return;
+    int healthy = 0, infected = 0, dead = 0, buried = 0, quarantined = 0;
+    std::ostringstream free;
+    int listed = 0;
+    for (const auto& person : Persons) {
+        const TPerson& p = *person;
+        if (p.mBuried)
+            ++buried;
+        else if (p.mDead)
+            ++dead;
+        else if (p.mInfected)
+            ++infected;
+        else
+            ++healthy;
+        if (p.mQuarantined)
+            ++quarantined;
+        if (!p.mInfected && !p.mQuarantined && !p.mDead && listed < 200) {
+            free << "free " << static_cast<int>(p.mPositionX) << " "
+                 << static_cast<int>(p.mPositionY) << "\n";
+            ++listed;
+        }
+    }
+    std::ostringstream out;
+    out << "passes " << gSummaryPasses << "\n";
+    out << "caption " << Form.Caption() << "\n";
+    out << "over " << (Game && Game->mOver ? 1 : 0) << "\n";
+    out << "persons " << Persons.size() << "\n";
+    out << "states " << healthy << " " << infected << " " << dead << " " << buried << " "
+        << quarantined << "\n";
+    out << free.str();
+    WriteWhole(gSummaryPath, out.str());
+}
 
 #ifndef _WIN32
 // A plain icon in four sizes, for a build that carries no icon of its own.
@@ -116,6 +159,12 @@ void StartGameProbe(TForm1& Form) {
     if (const char* messages = std::getenv("VELTRANE_TEST_MESSAGES"); messages && *messages) {
         gMessagesPath = messages;
         SetMessageBoxHook(LogAndShow);
+    }
+    if (const char* summary = std::getenv("VELTRANE_TEST_SUMMARY"); summary && *summary) {
+        gSummaryPath = summary;
+        gProbe.Form = &Form;
+        auto* events = new TApplicationEvents(&Form);
+        events->OnIdle = [](TObject*, bool&) { WriteSummary(*gProbe.Form); };
     }
     const char* path = std::getenv("VELTRANE_TEST_REPORT");
     if (!path || !*path)
