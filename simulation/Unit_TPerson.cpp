@@ -5,6 +5,18 @@
 #include "opengl/unit_opengl_api_110_routines_version_011.h"
 
 #include <cmath>
+#include <cstddef>
+#include <new>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define VELTRANE_POISON(ParaAddress, ParaSize) __asan_poison_memory_region(ParaAddress, ParaSize)
+#define VELTRANE_UNPOISON(ParaAddress, ParaSize)                                                   \
+    __asan_unpoison_memory_region(ParaAddress, ParaSize)
+#else
+#define VELTRANE_POISON(ParaAddress, ParaSize) ((void)(ParaAddress), (void)(ParaSize))
+#define VELTRANE_UNPOISON(ParaAddress, ParaSize) ((void)(ParaAddress), (void)(ParaSize))
+#endif
 
 std::int32_t SpeedRange = 30;
 std::vector<std::unique_ptr<TPerson>> Persons;
@@ -23,7 +35,84 @@ std::int32_t Decrement(std::int32_t ParaValue) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(ParaValue) - 1u);
 }
 
+// Two cache lines a person: the passes read the first of them only, where they can.
+static_assert(sizeof(TPerson) == 128, "a person is two cache lines");
+
+// The pool: blocks of slots, handed out in address order, so that a
+// population made in one go lies in index order, two lines a person. Freed
+// slots go to a list and are reused first; once every person is gone the
+// blocks are returned, and the next population starts again at the front.
+// Plain data only, so that it outlives every static list of persons.
+constexpr std::size_t kSlot = sizeof(TPerson);
+constexpr std::size_t kSlotsPerBlock = 4096;
+constexpr std::size_t kBlockBytes = kSlot * (kSlotsPerBlock + 1); // the first slot links the blocks
+
+struct TBlock {
+    TBlock* mNext;
+};
+
+TBlock* gBlocks = nullptr;
+char* gNext = nullptr;
+char* gEnd = nullptr;
+void* gFree = nullptr;
+std::size_t gLive = 0;
+
+void* TakeSlot() {
+    if (gFree != nullptr) {
+        void* slot = gFree;
+        VELTRANE_UNPOISON(slot, kSlot);
+        gFree = *static_cast<void**>(slot);
+        ++gLive;
+        return slot;
+    }
+    if (gNext == gEnd) {
+        auto* block = static_cast<TBlock*>(::operator new (kBlockBytes, std::align_val_t{64}));
+        block->mNext = gBlocks;
+        gBlocks = block;
+        gNext = reinterpret_cast<char*>(block) + kSlot;
+        gEnd = reinterpret_cast<char*>(block) + kBlockBytes;
+        VELTRANE_POISON(gNext, kBlockBytes - kSlot);
+    }
+    void* slot = gNext;
+    VELTRANE_UNPOISON(slot, kSlot);
+    gNext += kSlot;
+    ++gLive;
+    return slot;
+}
+
+void GiveSlot(void* ParaSlot) noexcept {
+    *static_cast<void**>(ParaSlot) = gFree;
+    gFree = ParaSlot;
+    VELTRANE_POISON(ParaSlot, kSlot);
+    if (--gLive != 0)
+        return;
+    while (gBlocks != nullptr) {
+        TBlock* next = gBlocks->mNext;
+        VELTRANE_UNPOISON(gBlocks, kBlockBytes);
+        ::operator delete (gBlocks, std::align_val_t{64});
+        gBlocks = next;
+    }
+    gNext = gEnd = nullptr;
+    gFree = nullptr;
+}
+
 } // namespace
+
+void* TPerson::operator new(std::size_t ParaSize) {
+    // A class derived from TPerson would not fit a slot.
+    if (ParaSize != kSlot)
+        return ::operator new (ParaSize, std::align_val_t{alignof(TPerson)});
+    return TakeSlot();
+}
+
+void TPerson::operator delete(void* ParaMemory) noexcept {
+    if (ParaMemory != nullptr)
+        GiveSlot(ParaMemory);
+}
+
+std::size_t TPerson::PooledSlots() {
+    return gLive;
+}
 
 void TPerson::Initialize() {
     mCycle = 0;
@@ -105,13 +194,6 @@ void TPerson::KeepInside(std::int32_t ParaWidth, std::int32_t ParaHeight) {
 bool TPerson::Select(std::int32_t ParaX, std::int32_t ParaY) const {
     return mPositionX - mSize <= ParaX && ParaX <= mPositionX + mSize &&
            mPositionY - mSize <= ParaY && ParaY <= mPositionY + mSize;
-}
-
-bool TPerson::Near(const TPerson& ParaPerson) const {
-    const double dx = ParaPerson.mPositionX - mPositionX;
-    const double dy = ParaPerson.mPositionY - mPositionY;
-    const double distance = std::sqrt(dx * dx + dy * dy);
-    return distance - ParaPerson.mSize - mSize <= 0;
 }
 
 void TPerson::Draw() const {

@@ -5,34 +5,58 @@
 
 #include "simulation/Unit_TRole.h"
 
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <vector>
 
-class TPerson {
+// The fields come in two cache lines of their own: the first holds what every
+// pass reads (position, size, state, and the movement), the second the timers
+// and what only thinking or drawing needs. Persons are kept in pooled slots of
+// two lines each, in the order they are made, so that a pass over the list
+// streams through memory.
+class alignas(64) TPerson {
+public:
+    double mPositionX = 0.0;
+    double mPositionY = 0.0;
+    std::int32_t mSize = 0; // half the side of the square, and the contact radius
+    bool mInfected = false;
+    bool mQuarantined = false;
+    bool mDead = false;
+    bool mBuried = false;
+    double mAngle = 0.0; // degrees, never normalised
+    double mSpeed = 0.0;
+
+private:
+    // The heading's sine and cosine for the angle they were worked out for:
+    // most moves keep the heading, and the trigonometry dominates a move.
+    double mHeadingAngle = std::numeric_limits<double>::quiet_NaN();
+    double mHeadingSin = 0.0;
+    double mHeadingCos = 0.0;
+
 public:
     std::int32_t mCycle = 0;
     std::int32_t mResetCycle = 0;
-    double mPositionX = 0.0;
-    double mPositionY = 0.0;
-    double mAngle = 0.0; // degrees, never normalised
-    double mAngleChangeSpeed = 0.0;
     std::int32_t mStartChangeAngleAfterCycle = 0;
     std::int32_t mStopChangeAngleAfterCycle = 0;
     std::int32_t mInfectionCycle = 0;
     std::int32_t mDeadAfterInfectionCycle = 0;
-    bool mDead = false;
     std::int32_t mDeadCycle = 0;
     std::int32_t mBuriedAfterDeadCycle = 0;
-    bool mBuried = false;
+    double mAngleChangeSpeed = 0.0;
     double mDirectionX = 0.0;
     double mDirectionY = 0.0;
-    double mSpeed = 0.0;
-    bool mInfected = false;
-    bool mQuarantined = false;
     TRole mRole = r_citizen;
-    std::int32_t mSize = 0; // half the side of the square, and the contact radius
+
+    // From the pool of person slots. Persons are made and freed on the one
+    // thread the simulation runs on.
+    static void* operator new(std::size_t ParaSize);
+    static void operator delete(void* ParaMemory) noexcept;
+
+    // Slots of the pool in use, for tests.
+    static std::size_t PooledSlots();
 
     // Resets the timers and draws the random traits, nine draws in a fixed order.
     void Initialize();
@@ -45,16 +69,21 @@ public:
     void Infect() { mInfected = true; }
     void Quarantine() { mQuarantined = true; }
     // Whether the two circles of radius mSize touch or overlap.
-    bool Near(const TPerson& ParaPerson) const;
+    bool Near(const TPerson& ParaPerson) const {
+        return Touching(mPositionX, mPositionY, mSize, ParaPerson.mPositionX, ParaPerson.mPositionY,
+                        ParaPerson.mSize);
+    }
+    // Near's arithmetic on bare values: a person of size ParaSize at (ParaX,
+    // ParaY) and another of size ParaOtherSize at (ParaOtherX, ParaOtherY).
+    static bool Touching(double ParaX, double ParaY, std::int32_t ParaSize, double ParaOtherX,
+                         double ParaOtherY, std::int32_t ParaOtherSize) {
+        const double dx = ParaOtherX - ParaX;
+        const double dy = ParaOtherY - ParaY;
+        const double distance = std::sqrt(dx * dx + dy * dy);
+        return distance - ParaOtherSize - ParaSize <= 0;
+    }
     // A square while alive, a cross while a body lies unburied, a point for a grave.
     void Draw() const;
-
-private:
-    // The heading's sine and cosine for the angle they were worked out for:
-    // most moves keep the heading, and the trigonometry dominates a move.
-    double mHeadingAngle = std::numeric_limits<double>::quiet_NaN();
-    double mHeadingSin = 0.0;
-    double mHeadingCos = 0.0;
 };
 
 // Exclusive upper bound of a speed draw, in tenths of a pixel per cycle.
