@@ -21,76 +21,76 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
                          const TField* ParaField) {
     const std::size_t count = ParaPersons.size();
-    mX.resize(count);
-    mY.resize(count);
-    mSize.resize(count);
-    mState.resize(count);
-    mHome.resize(count);
-    mEverywhere.clear();
-    mGridRemaining = 0;
+    // Room for everybody on each list, so that no pass after the first of a
+    // population allocates, however the outbreak goes.
+    mCandidates.clear();
+    mCandidates.reserve(count);
+    mFirst.clear();
+    mFirst.reserve(count);
+    mMade.clear();
+    mMade.reserve(count);
+    mCellOf.reserve(count);
+    mEntries.reserve(count);
+    mSpreaders.reserve(count);
+    // The layout never takes more cells than this.
+    mStart.reserve(2 * count + 17);
+    mSpreaderStart.reserve(2 * count + 17);
+    mCaught.assign(count, 0);
     mLargestSize = std::numeric_limits<std::int32_t>::min();
     TBounds bounds;
     for (std::size_t i = 0; i < count; ++i) {
-        // The persons lie far apart in memory: ask for the next ones early.
-        if (i + 8 < count) {
-            const char* ahead = reinterpret_cast<const char*>(ParaPersons[i + 8].get());
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(ahead + 64);
-        }
+        // Only the first line of a person is read here; ask for it early.
+        if (i + 16 < count)
+            __builtin_prefetch(ParaPersons[i + 16].get());
         const TPerson& person = *ParaPersons[i];
         const double x = person.mPositionX;
         const double y = person.mPositionY;
-        mX[i] = x;
-        mY[i] = y;
-        mSize[i] = person.mSize;
-        mState[i] = static_cast<std::uint8_t>((person.mInfected ? kInfected : 0) |
-                                              (person.mBuried ? kBuried : 0));
-        if (person.mInfected)
+        if (!std::isfinite(x) || !std::isfinite(y))
             continue;
-        mLargestSize = std::max(mLargestSize, person.mSize);
-        if (std::isfinite(x) && std::isfinite(y)) {
-            ++mGridRemaining;
-            bounds.mMinX = std::min(bounds.mMinX, x);
-            bounds.mMaxX = std::max(bounds.mMaxX, x);
-            bounds.mMinY = std::min(bounds.mMinY, y);
-            bounds.mMaxY = std::max(bounds.mMaxY, y);
-        } else {
-            mEverywhere.push_back(static_cast<std::uint32_t>(i));
+        const TEntry entry{x, y, person.mSize, static_cast<std::uint32_t>(i)};
+        if (person.mInfected) {
+            if (!person.mBuried)
+                mFirst.push_back(entry);
+            continue;
         }
+        mCandidates.push_back(entry);
+        mLargestSize = std::max(mLargestSize, person.mSize);
+        bounds.mMinX = std::min(bounds.mMinX, x);
+        bounds.mMaxX = std::max(bounds.mMaxX, x);
+        bounds.mMinY = std::min(bounds.mMinY, y);
+        bounds.mMaxY = std::max(bounds.mMaxY, y);
     }
+    mRemaining = mCandidates.size();
 
     ChooseLayout(ParaField, bounds);
 
-    // Counting sort of the candidates by cell; within a cell they keep index
-    // order. Spreaders note their cell too, for the fetching ahead.
+    SortByCell(mCandidates, mStart, mEntries);
+    SortByCell(mFirst, mSpreaderStart, mSpreaders);
+}
+
+void TContactGrid::SortByCell(const std::vector<TEntry>& ParaList,
+                              std::vector<std::int32_t>& ParaStart,
+                              std::vector<TEntry>& ParaSorted) {
+    // Counting sort: counts, then where each cell begins, then the entries.
     const std::size_t cells = static_cast<std::size_t>(mColumns) * mRows;
-    mCells.assign(cells, TCell{0, 0});
-    for (std::size_t i = 0; i < count; ++i) {
-        const bool finite = std::isfinite(mX[i]) && std::isfinite(mY[i]);
-        const bool candidate = (mState[i] & kInfected) == 0;
-        if (!finite || (!candidate && !IsSpreader(i))) {
-            mHome[i] = -1;
-            continue;
-        }
-        mHome[i] = CellOf(mY[i], mOriginY, mRows) * mColumns + CellOf(mX[i], mOriginX, mColumns);
-        if (candidate)
-            ++mCells[static_cast<std::size_t>(mHome[i])].mEnd;
+    ParaStart.assign(cells + 1, 0);
+    mCellOf.resize(ParaList.size());
+    for (std::size_t k = 0; k < ParaList.size(); ++k) {
+        const std::int32_t cell = CellIndexOf(ParaList[k]);
+        mCellOf[k] = cell;
+        ++ParaStart[static_cast<std::size_t>(cell) + 1];
     }
-    std::int32_t begin = 0;
-    for (TCell& cell : mCells) {
-        const std::int32_t size = cell.mEnd;
-        cell.mBegin = begin;
-        cell.mEnd = begin;
-        begin += size;
-    }
-    mEntries.resize(mGridRemaining);
-    for (std::size_t i = 0; i < count; ++i) {
-        if ((mState[i] & kInfected) != 0 || mHome[i] < 0)
-            continue;
-        TCell& cell = mCells[static_cast<std::size_t>(mHome[i])];
-        mEntries[static_cast<std::size_t>(cell.mEnd++)] = {mX[i], mY[i],
-                                                           static_cast<std::uint32_t>(i)};
-    }
+    for (std::size_t c = 0; c < cells; ++c)
+        ParaStart[c + 1] += ParaStart[c];
+    ParaSorted.resize(ParaList.size());
+    // The starts serve as cursors and end as the next cells' starts: one shift
+    // puts them back.
+    for (std::size_t k = 0; k < ParaList.size(); ++k)
+        ParaSorted[static_cast<std::size_t>(ParaStart[static_cast<std::size_t>(mCellOf[k])]++)] =
+            ParaList[k];
+    for (std::size_t c = cells; c > 0; --c)
+        ParaStart[c] = ParaStart[c - 1];
+    ParaStart[0] = 0;
 }
 
 void TContactGrid::ChooseLayout(const TField* ParaField, const TBounds& ParaBounds) {
@@ -100,7 +100,7 @@ void TContactGrid::ChooseLayout(const TField* ParaField, const TBounds& ParaBoun
     mInverseCellSize = 1;
     mOriginX = 0;
     mOriginY = 0;
-    if (mGridRemaining == 0)
+    if (mRemaining == 0)
         return;
 
     double minX = ParaBounds.mMinX;
@@ -122,7 +122,7 @@ void TContactGrid::ChooseLayout(const TField* ParaField, const TBounds& ParaBoun
     // About one candidate per cell, and cells no smaller than the largest
     // contact distance, so that a spreader of ordinary size searches three by
     // three cells at most.
-    const double count = static_cast<double>(mGridRemaining);
+    const double count = static_cast<double>(mRemaining);
     const double maxCells = 2 * count + 16;
     double cell = std::max(2.0 * mLargestSize, 1.0);
     cell = std::max(cell, std::sqrt(width) * std::sqrt(height / count));

@@ -1,19 +1,19 @@
-// A uniform grid over the persons who can still catch the disease, so that a
-// spreader only meets the persons around it instead of the whole population.
-// It is rebuilt for every spreading pass and only ever shrinks during one: a
-// person leaves it when infected. Buffers are kept between passes, so a pass
-// allocates nothing once the population has stopped growing.
+// The spreading pass over a uniform grid, so that a spreader meets only the
+// persons in the cells around it instead of the whole population.
 //
-// The grid only narrows the search. It never decides contact itself: every
-// person it offers is tested by the caller (with TPerson::Near), and it offers
-// every person whose circle could touch the spreader's under Near's rounding.
-// Positions that are not finite go to a list offered to every spreader; a
-// spreader off the grid searches its border cells, one that is not finite
-// searches them all.
+// It infects exactly whom the plain pass in index order infects. That pass
+// infects every healthy person who touches a spreader, and its spreaders are
+// the infected, unburied persons at its start and every healthy person who
+// touches a spreader of a lower index (being infected before its own turn).
+// Neither rule depends on the order in which contacts are found, so the pass
+// here takes the first spreaders cell by cell, where their neighbours lie
+// close together in memory, and then the spreaders it has made, in any order.
 //
-// Positions, sizes and the infected and buried flags are copied at the build,
-// so that the pass walks small arrays instead of the persons; during a pass
-// only the infections that the caller reports change, and the copy follows.
+// Contact is decided on copies of the positions and sizes taken at the build,
+// with TPerson::Touching, the arithmetic of Near itself. A position that is
+// not finite touches nobody (every difference with it is infinite or NaN), so
+// such persons are left out. Buffers are kept between passes: once the
+// population has stopped growing, a pass allocates nothing.
 #pragma once
 
 #include "simulation/Unit_TField.h"
@@ -22,29 +22,36 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
 class TContactGrid {
 public:
-    // Copies ParaPersons and indexes every one that is not infected. The field
-    // (null when there is none) only guides the layout.
+    // A person as the grid copies it.
+    struct TEntry {
+        double mX;
+        double mY;
+        std::int32_t mSize;
+        std::uint32_t mIndex; // in the persons' list
+    };
+
+    // Copies ParaPersons: indexes every healthy one and notes the spreaders.
+    // The field (null when there is none) only guides the layout.
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
 
-    // Persons still in the index.
-    std::size_t Remaining() const { return mGridRemaining + mEverywhere.size(); }
+    // Healthy persons still in the index.
+    std::size_t Remaining() const { return mRemaining; }
 
-    // The spreading order over the built population: every person that is
-    // infected and not buried when its turn comes, in increasing index order,
-    // those infected earlier in the same pass included. ParaInfect(i, j) is
-    // asked for every indexed j that spreader i may touch, and returns true
-    // when it has infected j.
+    // The spreading pass over the built population: ParaInfect(j) once for
+    // every healthy person j that the pass infects, in no particular order.
     template <class TInfect> void Spread(TInfect&& ParaInfect);
 
-    // Offers ParaVisit the index of every indexed person that may touch the
-    // person at ParaSpreader; when ParaVisit returns true it has infected that
-    // person, who leaves the index. Offers come in no particular order.
-    template <class TVisit> void ForEachCandidate(std::size_t ParaSpreader, TVisit&& ParaVisit);
+    // Offers ParaVisit the entry of every indexed person whose circle could
+    // touch a circle of radius ParaSize around (ParaX, ParaY), and perhaps of
+    // others nearby; when ParaVisit returns true, that person leaves the index.
+    template <class TVisit>
+    void ForEachCandidate(double ParaX, double ParaY, std::int32_t ParaSize, TVisit&& ParaVisit);
 
     // Layout of the last build, for tests and benchmarks.
     std::int32_t Columns() const { return mColumns; }
@@ -52,18 +59,11 @@ public:
     double CellSize() const { return mCellSize; }
 
 private:
-    enum : std::uint8_t { kInfected = 1, kBuried = 2 };
-
-    struct TEntry {
-        double mX;
-        double mY;
-        std::uint32_t mIndex;
-    };
-
-    // Entries of a cell: [mBegin, mEnd) still indexed.
-    struct TCell {
-        std::int32_t mBegin;
-        std::int32_t mEnd;
+    struct TBounds {
+        double mMinX = INFINITY;
+        double mMaxX = -INFINITY;
+        double mMinY = INFINITY;
+        double mMaxY = -INFINITY;
     };
 
     // Cell column or row of a coordinate; monotone in the coordinate, and
@@ -77,40 +77,44 @@ private:
         return static_cast<std::int32_t>(cell); // the floor, being positive
     }
 
+    std::int32_t CellIndexOf(const TEntry& ParaEntry) const {
+        return CellOf(ParaEntry.mY, mOriginY, mRows) * mColumns +
+               CellOf(ParaEntry.mX, mOriginX, mColumns);
+    }
+
     // Largest distance along one axis at which Near can still hold between a
     // person of size ParaSize and any indexed person, with room to spare for
     // the rounding of Near's subtractions and square root.
-    double Reach(std::int32_t ParaSize) const {
+    double ReachOf(std::int32_t ParaSize) const {
         const double own = ParaSize;
         const double largest = mLargestSize;
         return own + largest + (std::fabs(own) + std::fabs(largest)) * 1e-9 + 1e-9;
     }
 
-    bool IsSpreader(std::size_t ParaIndex) const {
-        return (mState[ParaIndex] & (kInfected | kBuried)) == kInfected;
-    }
-
-    struct TBounds {
-        double mMinX = INFINITY;
-        double mMaxX = -INFINITY;
-        double mMinY = INFINITY;
-        double mMaxY = -INFINITY;
-    };
-
-    // Cells over the bounds of the finite candidates, clipped near the field.
+    // Cells over the bounds of the candidates, clipped near the field.
     void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds);
+    // Infects whom ParaSpreader touches; a healthy person of a higher index
+    // becomes a spreader of this pass.
+    template <class TInfect> void SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect);
 
-    // Copies, by person index.
-    std::vector<double> mX;
-    std::vector<double> mY;
-    std::vector<std::int32_t> mSize;
-    std::vector<std::uint8_t> mState;
-    std::vector<std::int32_t> mHome; // cell at the build of each candidate and spreader, else -1
+    // Sorts ParaList by cell into ParaSorted: the entries of cell c come to
+    // lie in [ParaStart[c], ParaStart[c + 1]), in the order of ParaList.
+    void SortByCell(const std::vector<TEntry>& ParaList, std::vector<std::int32_t>& ParaStart,
+                    std::vector<TEntry>& ParaSorted);
 
-    std::vector<TEntry> mEntries;           // candidates by cell
-    std::vector<TCell> mCells;              // row by row
-    std::vector<std::uint32_t> mEverywhere; // candidates with a non-finite position
-    std::size_t mGridRemaining = 0;
+    std::vector<TEntry> mFirst;        // spreaders at the build, in index order
+    std::vector<TEntry> mCandidates;   // healthy, in index order
+    std::vector<std::int32_t> mCellOf; // scratch of the sorting: cell of each entry
+    // The candidates by cell, the cells row by row. One that leaves the index
+    // stays in its place with a NaN abscissa, which no search can reach: a
+    // row's cells are then searched in one sweep over their entries.
+    std::vector<TEntry> mEntries;
+    std::vector<std::int32_t> mStart;
+    std::vector<TEntry> mSpreaders; // the first spreaders by cell
+    std::vector<std::int32_t> mSpreaderStart;
+    std::vector<TEntry> mMade;         // spreaders made by this pass, still to reach out
+    std::vector<std::uint8_t> mCaught; // by person index: infected by this pass
+    std::size_t mRemaining = 0;
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;
     double mOriginY = 0;
@@ -120,74 +124,67 @@ private:
     std::int32_t mRows = 1;
 };
 
-template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
-    // The spreaders come in index order, not in the order of the cells, so
-    // their cells are fetched ahead: a home cell's bounds two steps of kAhead
-    // early, its entries one step early.
-    constexpr std::size_t kAhead = 8;
-    const std::size_t count = mState.size();
-    for (std::size_t i = 0; i < count && Remaining() > 0; ++i) {
-        if (i + 2 * kAhead < count && mHome[i + 2 * kAhead] >= 0 && IsSpreader(i + 2 * kAhead))
-            __builtin_prefetch(mCells.data() + mHome[i + 2 * kAhead]);
-        if (i + kAhead < count && mHome[i + kAhead] >= 0 && IsSpreader(i + kAhead))
-            __builtin_prefetch(mEntries.data() +
-                               mCells[static_cast<std::size_t>(mHome[i + kAhead])].mBegin);
-        if (!IsSpreader(i))
-            continue;
-        ForEachCandidate(i, [&](std::size_t ParaOther) { return ParaInfect(i, ParaOther); });
+template <class TVisit>
+void TContactGrid::ForEachCandidate(double ParaX, double ParaY, std::int32_t ParaSize,
+                                    TVisit&& ParaVisit) {
+    if (mRemaining == 0 || !std::isfinite(ParaX) || !std::isfinite(ParaY))
+        return;
+    const double reach = ReachOf(ParaSize);
+    // Sizes below zero can touch nobody.
+    if (reach < 0)
+        return;
+    const std::int32_t firstColumn = CellOf(ParaX - reach, mOriginX, mColumns);
+    const std::int32_t lastColumn = CellOf(ParaX + reach, mOriginX, mColumns);
+    const std::int32_t firstRow = CellOf(ParaY - reach, mOriginY, mRows);
+    const std::int32_t lastRow = CellOf(ParaY + reach, mOriginY, mRows);
+    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
+        const std::int32_t* start = mStart.data() + static_cast<std::size_t>(row) * mColumns;
+        const auto end = static_cast<std::size_t>(start[lastColumn + 1]);
+        for (auto k = static_cast<std::size_t>(start[firstColumn]); k < end; ++k) {
+            TEntry& entry = mEntries[k];
+            // Differences taken as Near takes them: beyond the reach on
+            // either axis, Near is false.
+            if (std::fabs(entry.mX - ParaX) <= reach && std::fabs(entry.mY - ParaY) <= reach &&
+                ParaVisit(static_cast<const TEntry&>(entry))) {
+                entry.mX = std::numeric_limits<double>::quiet_NaN();
+                --mRemaining;
+            }
+        }
     }
 }
 
-template <class TVisit>
-void TContactGrid::ForEachCandidate(std::size_t ParaSpreader, TVisit&& ParaVisit) {
-    for (std::size_t k = 0; k < mEverywhere.size();) {
-        const std::size_t other = mEverywhere[k];
-        if (ParaVisit(other)) {
-            mState[other] |= kInfected;
-            mEverywhere[k] = mEverywhere.back();
-            mEverywhere.pop_back();
-        } else {
-            ++k;
+template <class TInfect>
+void TContactGrid::SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect) {
+    const TEntry s = ParaSpreader; // mMade may grow under the reference
+    ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
+        if (!TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
+            return false;
+        if (!mCaught[ParaOther.mIndex]) {
+            mCaught[ParaOther.mIndex] = 1;
+            ParaInfect(static_cast<std::size_t>(ParaOther.mIndex));
         }
-    }
-    if (mGridRemaining == 0)
-        return;
+        // Infected before its turn: it spreads in this pass too, and nothing
+        // is left to find out about it.
+        if (s.mIndex < ParaOther.mIndex) {
+            mMade.push_back(ParaOther);
+            return true;
+        }
+        return false;
+    });
+}
 
-    const double x = mX[ParaSpreader];
-    const double y = mY[ParaSpreader];
-    const bool finite = std::isfinite(x) && std::isfinite(y);
-    std::int32_t firstColumn = 0;
-    std::int32_t lastColumn = mColumns - 1;
-    std::int32_t firstRow = 0;
-    std::int32_t lastRow = mRows - 1;
-    const double reach = finite ? Reach(mSize[ParaSpreader]) : 0.0;
-    if (finite) {
-        // Sizes below zero can touch nobody.
-        if (reach < 0)
+template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
+    mMade.clear();
+    // Cell by cell: one spreader after the other searches the same few cells,
+    // and the search moves through memory in one direction.
+    for (const TEntry& spreader : mSpreaders) {
+        if (mRemaining == 0)
             return;
-        firstColumn = CellOf(x - reach, mOriginX, mColumns);
-        lastColumn = CellOf(x + reach, mOriginX, mColumns);
-        firstRow = CellOf(y - reach, mOriginY, mRows);
-        lastRow = CellOf(y + reach, mOriginY, mRows);
+        SpreadFrom(spreader, ParaInfect);
     }
-
-    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-        for (std::int32_t column = firstColumn; column <= lastColumn; ++column) {
-            TCell& cell = mCells[static_cast<std::size_t>(row) * mColumns + column];
-            for (std::int32_t k = cell.mBegin; k < cell.mEnd;) {
-                TEntry& entry = mEntries[static_cast<std::size_t>(k)];
-                // Differences taken as Near takes them: beyond the reach on
-                // either axis, Near is false.
-                const bool inReach = !finite || (std::fabs(entry.mX - x) <= reach &&
-                                                 std::fabs(entry.mY - y) <= reach);
-                if (inReach && ParaVisit(static_cast<std::size_t>(entry.mIndex))) {
-                    mState[entry.mIndex] |= kInfected;
-                    entry = mEntries[static_cast<std::size_t>(--cell.mEnd)];
-                    --mGridRemaining;
-                } else {
-                    ++k;
-                }
-            }
-        }
+    while (!mMade.empty() && mRemaining > 0) {
+        const TEntry spreader = mMade.back();
+        mMade.pop_back();
+        SpreadFrom(spreader, ParaInfect);
     }
 }

@@ -39,14 +39,7 @@ void TDisease::Infect() {
         return;
 
     mContacts.Build(Persons, Field.get());
-    // Everybody the grid offers is still healthy and is not the spreader.
-    mContacts.Spread([](std::size_t ParaSpreader, std::size_t ParaOther) {
-        TPerson& other = *Persons[ParaOther];
-        if (!Persons[ParaSpreader]->Near(other))
-            return false;
-        other.Infect();
-        return true;
-    });
+    mContacts.Spread([](std::size_t ParaOther) { Persons[ParaOther]->Infect(); });
 }
 
 void TDisease::InfectAllPairs() {

@@ -1,6 +1,7 @@
 // The grid may offer too many persons, never too few: every healthy person
 // that Near puts in contact with a spreader must be offered, wherever the two
-// stand and whatever their sizes.
+// stand and whatever their sizes. Persons off every finite position touch
+// nobody and are not indexed.
 #include "SimulationFixture.h"
 
 #include "simulation/Unit_TContactGrid.h"
@@ -26,15 +27,21 @@ protected:
         grid.Build(Persons, ParaField);
         std::size_t healthy = 0;
         for (const auto& person : Persons)
-            healthy += !person->mInfected;
+            healthy += !person->mInfected && std::isfinite(person->mPositionX) &&
+                       std::isfinite(person->mPositionY);
         ASSERT_EQ(grid.Remaining(), healthy) << ParaWhat;
         for (std::size_t i = 0; i < Persons.size(); ++i) {
             std::set<std::size_t> offered;
-            grid.ForEachCandidate(i, [&](std::size_t j) {
-                EXPECT_TRUE(offered.insert(j).second) << ParaWhat << ": offered twice " << j;
-                EXPECT_FALSE(Persons[j]->mInfected) << ParaWhat;
-                return false;
-            });
+            const TPerson& spreader = *Persons[i];
+            grid.ForEachCandidate(spreader.mPositionX, spreader.mPositionY, spreader.mSize,
+                                  [&](const TContactGrid::TEntry& ParaEntry) {
+                                      const std::size_t j = ParaEntry.mIndex;
+                                      EXPECT_TRUE(offered.insert(j).second)
+                                          << ParaWhat << ": offered twice " << j;
+                                      EXPECT_FALSE(Persons[j]->mInfected) << ParaWhat;
+                                      EXPECT_EQ(ParaEntry.mSize, Persons[j]->mSize);
+                                      return false;
+                                  });
             for (std::size_t j = 0; j < Persons.size(); ++j) {
                 if (j == i || Persons[j]->mInfected || !Persons[i]->Near(*Persons[j]))
                     continue;
@@ -183,20 +190,20 @@ TEST_F(ContactGridTest, AnInfectedPersonLeavesTheIndexAndIsNotOfferedAgain) {
     AddPerson(kNaN, 1, 5);
     TContactGrid grid;
     grid.Build(Persons, Field.get());
-    EXPECT_EQ(grid.Remaining(), 4u);
+    EXPECT_EQ(grid.Remaining(), 3u); // the one at NaN touches nobody
 
     std::multiset<std::size_t> seen;
     for (int pass = 0; pass < 3; ++pass) {
-        grid.ForEachCandidate(0, [&](std::size_t j) {
-            seen.insert(j);
-            return j == 1 || j == 4; // infect these two
+        grid.ForEachCandidate(50, 50, 5, [&](const TContactGrid::TEntry& ParaEntry) {
+            seen.insert(ParaEntry.mIndex);
+            return ParaEntry.mIndex == 1; // infect this one
         });
     }
     EXPECT_EQ(grid.Remaining(), 2u);
     EXPECT_EQ(seen.count(1), 1u);
-    EXPECT_EQ(seen.count(4), 1u);
     EXPECT_EQ(seen.count(2), 3u);
     EXPECT_EQ(seen.count(3), 0u); // out of reach: never even offered
+    EXPECT_EQ(seen.count(4), 0u);
 }
 
 TEST_F(ContactGridTest, StragglersDoNotStretchTheCells) {
