@@ -16,9 +16,11 @@ void TGame::Think() {
     // cycle after it on.
     if (Disease->mCycle <= Disease->mCycleTillPatientZero)
         return;
-    if (Humanity->Infected() != 0)
+    // Only whether the counts are 0 matters: the first infected, or living,
+    // person found answers it.
+    if (Humanity->AnyInfected())
         return;
-    if (Humanity->Alive() > 0)
+    if (Humanity->AnyAlive())
         NextLevel();
     else
         GameOver();

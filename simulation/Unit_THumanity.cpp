@@ -45,16 +45,50 @@ void THumanity::ReDistribute() {
     }
 }
 
+namespace {
+
+// The slots lie in index order, but the walks go through the list: ask for
+// the persons a few steps ahead, both of their lines.
+constexpr std::size_t kAhead = 12;
+
+void FetchAhead(std::size_t ParaIndex) {
+    if (ParaIndex + kAhead < Persons.size()) {
+        const char* slot = reinterpret_cast<const char*>(Persons[ParaIndex + kAhead].get());
+        __builtin_prefetch(slot, 1);
+        __builtin_prefetch(slot + 64, 1);
+    }
+}
+
+} // namespace
+
 void THumanity::Think() {
-    for (auto& person : Persons)
-        person->Think();
+    for (std::size_t i = 0; i < Persons.size(); ++i) {
+        FetchAhead(i);
+        Persons[i]->Think();
+    }
 }
 
 void THumanity::Move() {
     // Each person is moved and held inside before the next one moves.
-    for (auto& person : Persons) {
-        person->Move();
-        person->KeepInside(Field->Width(), Field->Height());
+    const std::int32_t width = Field->Width();
+    const std::int32_t height = Field->Height();
+    for (std::size_t i = 0; i < Persons.size(); ++i) {
+        FetchAhead(i);
+        TPerson& person = *Persons[i];
+        person.Move();
+        person.KeepInside(width, height);
+    }
+}
+
+void THumanity::ThinkAndMove() {
+    const std::int32_t width = Field->Width();
+    const std::int32_t height = Field->Height();
+    for (std::size_t i = 0; i < Persons.size(); ++i) {
+        FetchAhead(i);
+        TPerson& person = *Persons[i];
+        person.Think();
+        person.Move();
+        person.KeepInside(width, height);
     }
 }
 
@@ -81,6 +115,20 @@ std::int32_t THumanity::Infected() const {
         if (person->mInfected && !person->mDead)
             ++count;
     return count;
+}
+
+bool THumanity::AnyInfected() const {
+    for (const auto& person : Persons)
+        if (person->mInfected && !person->mDead)
+            return true;
+    return false;
+}
+
+bool THumanity::AnyAlive() const {
+    for (const auto& person : Persons)
+        if (!person->mDead && !person->mInfected)
+            return true;
+    return false;
 }
 
 std::int32_t THumanity::Alive() const {

@@ -20,6 +20,9 @@ public:
     void ReDistribute();
     void Think();
     void Move();
+    // Think and then Move of each person before the next: as Think followed
+    // by Move, since a person's steps touch nobody else.
+    void ThinkAndMove();
     // Every person in index order, so a higher index is drawn on top.
     void Draw() const;
     // Click actions: every person whose square contains the point, whatever its state.
@@ -29,6 +32,9 @@ public:
     std::int32_t Infected() const;
     // Living healthy persons, quarantined ones included.
     std::int32_t Alive() const;
+    // Whether Infected, respectively Alive, is above 0; they stop at the first.
+    bool AnyInfected() const;
+    bool AnyAlive() const;
 
 private:
     void CreatePersons();
