@@ -23,24 +23,60 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     const std::size_t count = ParaPersons.size();
     // Room for everybody on each list, so that no pass after the first of a
     // population allocates, however the outbreak goes.
-    mCandidates.clear();
-    mCandidates.reserve(count);
-    mFirst.clear();
-    mFirst.reserve(count);
-    mMade.clear();
-    mMade.reserve(count);
-    mCellOf.reserve(count);
-    mEntries.reserve(count);
-    mSpreaders.reserve(count);
-    // The layout never takes more cells than this.
-    mStart.reserve(2 * count + 17);
-    mSpreaderStart.reserve(2 * count + 17);
+    for (TPart& part : mParts) {
+        part.mBounds = TBounds{};
+        part.mLargestSize = std::numeric_limits<std::int32_t>::min();
+        part.mSpreaders.clear();
+        part.mSpreaders.reserve(count);
+        part.mCandidates.clear();
+        part.mCandidates.reserve(count);
+    }
+    for (auto* list : {&mByRow, &mEntries, &mSpreaders, &mMade}) {
+        list->clear();
+        list->reserve(count);
+    }
+    for (auto* list : {&mRowOf, &mSpreaderRowOf})
+        list->reserve(count);
+    mCursor.reserve(2 * count + 16);
+    for (auto& found : mFound) {
+        found.clear();
+        found.reserve(count);
+    }
+    // The layout never takes more cells, or rows, than this.
+    for (auto* list : {&mStart, &mSpreaderStart, &mRowStart})
+        list->reserve(2 * count + 17);
     mCaught.assign(count, 0);
-    mLargestSize = std::numeric_limits<std::int32_t>::min();
+
+    mWorker.Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
+        Copy(ParaPersons, ParaBegin, ParaEnd, mParts[ParaBegin == 0 ? 0 : 1]);
+    });
     TBounds bounds;
-    for (std::size_t i = 0; i < count; ++i) {
+    mLargestSize = std::numeric_limits<std::int32_t>::min();
+    mRemaining = 0;
+    for (const TPart& part : mParts) {
+        bounds.mMinX = std::min(bounds.mMinX, part.mBounds.mMinX);
+        bounds.mMaxX = std::max(bounds.mMaxX, part.mBounds.mMaxX);
+        bounds.mMinY = std::min(bounds.mMinY, part.mBounds.mMinY);
+        bounds.mMaxY = std::max(bounds.mMaxY, part.mBounds.mMaxY);
+        mLargestSize = std::max(mLargestSize, part.mLargestSize);
+        mRemaining += part.mCandidates.size();
+    }
+    ChooseLayout(ParaField, bounds);
+
+    mWorker.Both(
+        count >= TPassWorker::kShareFrom,
+        [&] {
+            SortByRow(&TPart::mCandidates, mRowOf, mRowStart, mByRow);
+            SortCandidates();
+        },
+        [&] { SortByRow(&TPart::mSpreaders, mSpreaderRowOf, mSpreaderStart, mSpreaders); });
+}
+
+void TContactGrid::Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
+                        std::size_t ParaBegin, std::size_t ParaEnd, TPart& ParaPart) {
+    for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
         // Only the first line of a person is read here; ask for it early.
-        if (i + 16 < count)
+        if (i + 16 < ParaEnd)
             __builtin_prefetch(ParaPersons[i + 16].get());
         const TPerson& person = *ParaPersons[i];
         const double x = person.mPositionX;
@@ -50,47 +86,95 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         const TEntry entry{x, y, person.mSize, static_cast<std::uint32_t>(i)};
         if (person.mInfected) {
             if (!person.mBuried)
-                mFirst.push_back(entry);
+                ParaPart.mSpreaders.push_back(entry);
             continue;
         }
-        mCandidates.push_back(entry);
-        mLargestSize = std::max(mLargestSize, person.mSize);
-        bounds.mMinX = std::min(bounds.mMinX, x);
-        bounds.mMaxX = std::max(bounds.mMaxX, x);
-        bounds.mMinY = std::min(bounds.mMinY, y);
-        bounds.mMaxY = std::max(bounds.mMaxY, y);
+        ParaPart.mCandidates.push_back(entry);
+        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, person.mSize);
+        ParaPart.mBounds.mMinX = std::min(ParaPart.mBounds.mMinX, x);
+        ParaPart.mBounds.mMaxX = std::max(ParaPart.mBounds.mMaxX, x);
+        ParaPart.mBounds.mMinY = std::min(ParaPart.mBounds.mMinY, y);
+        ParaPart.mBounds.mMaxY = std::max(ParaPart.mBounds.mMaxY, y);
     }
-    mRemaining = mCandidates.size();
-
-    ChooseLayout(ParaField, bounds);
-
-    SortByCell(mCandidates, mStart, mEntries);
-    SortByCell(mFirst, mSpreaderStart, mSpreaders);
 }
 
-void TContactGrid::SortByCell(const std::vector<TEntry>& ParaList,
-                              std::vector<std::int32_t>& ParaStart,
-                              std::vector<TEntry>& ParaSorted) {
-    // Counting sort: counts, then where each cell begins, then the entries.
-    const std::size_t cells = static_cast<std::size_t>(mColumns) * mRows;
-    ParaStart.assign(cells + 1, 0);
-    mCellOf.resize(ParaList.size());
-    for (std::size_t k = 0; k < ParaList.size(); ++k) {
-        const std::int32_t cell = CellIndexOf(ParaList[k]);
-        mCellOf[k] = cell;
-        ++ParaStart[static_cast<std::size_t>(cell) + 1];
+void TContactGrid::SortByRow(std::vector<TEntry> TPart::*ParaList,
+                             std::vector<std::int32_t>& ParaRowOf,
+                             std::vector<std::int32_t>& ParaStart,
+                             std::vector<TEntry>& ParaSorted) {
+    // Counting sort: counts, then where each row begins, then the entries,
+    // the lower half's before the upper half's.
+    const auto rows = static_cast<std::size_t>(mRows);
+    ParaStart.assign(rows + 1, 0);
+    ParaRowOf.clear();
+    for (const TPart& part : mParts) {
+        for (const TEntry& entry : part.*ParaList) {
+            const std::int32_t row = CellOf(entry.mY, mOriginY, mRows);
+            ParaRowOf.push_back(row);
+            ++ParaStart[static_cast<std::size_t>(row) + 1];
+        }
     }
-    for (std::size_t c = 0; c < cells; ++c)
-        ParaStart[c + 1] += ParaStart[c];
-    ParaSorted.resize(ParaList.size());
-    // The starts serve as cursors and end as the next cells' starts: one shift
+    for (std::size_t r = 0; r < rows; ++r)
+        ParaStart[r + 1] += ParaStart[r];
+    ParaSorted.resize(ParaRowOf.size());
+    // The starts serve as cursors and end as the next rows' starts: one shift
     // puts them back.
-    for (std::size_t k = 0; k < ParaList.size(); ++k)
-        ParaSorted[static_cast<std::size_t>(ParaStart[static_cast<std::size_t>(mCellOf[k])]++)] =
-            ParaList[k];
-    for (std::size_t c = cells; c > 0; --c)
-        ParaStart[c] = ParaStart[c - 1];
+    std::size_t k = 0;
+    for (const TPart& part : mParts)
+        for (const TEntry& entry : part.*ParaList)
+            ParaSorted[static_cast<std::size_t>(
+                ParaStart[static_cast<std::size_t>(ParaRowOf[k++])]++)] = entry;
+    for (std::size_t r = rows; r > 0; --r)
+        ParaStart[r] = ParaStart[r - 1];
     ParaStart[0] = 0;
+}
+
+void TContactGrid::SortCandidates() {
+    // Row by row, a counting sort by column of the row's few entries, which
+    // stay in the cache meanwhile.
+    const auto columns = static_cast<std::size_t>(mColumns);
+    mStart.resize(columns * static_cast<std::size_t>(mRows) + 1);
+    mCursor.resize(columns);
+    mEntries.resize(mByRow.size());
+    std::vector<std::int32_t>& columnOf = mRowOf; // its rows are no longer needed
+    for (std::size_t row = 0; row < static_cast<std::size_t>(mRows); ++row) {
+        const auto begin = static_cast<std::size_t>(mRowStart[row]);
+        const auto end = static_cast<std::size_t>(mRowStart[row + 1]);
+        std::int32_t* start = mStart.data() + row * columns;
+        std::fill(start, start + columns, 0);
+        for (std::size_t k = begin; k < end; ++k) {
+            columnOf[k] = CellOf(mByRow[k].mX, mOriginX, mColumns);
+            ++start[columnOf[k]];
+        }
+        auto sum = static_cast<std::int32_t>(begin);
+        for (std::size_t c = 0; c < columns; ++c) {
+            const std::int32_t size = start[c];
+            start[c] = sum;
+            mCursor[c] = sum;
+            sum += size;
+        }
+        for (std::size_t k = begin; k < end; ++k)
+            mEntries[static_cast<std::size_t>(mCursor[static_cast<std::size_t>(columnOf[k])]++)] =
+                mByRow[k];
+    }
+    mStart.back() = static_cast<std::int32_t>(mByRow.size());
+}
+
+void TContactGrid::Search(std::int32_t ParaFirst, std::int32_t ParaLast,
+                          std::vector<TContact>& ParaFound) {
+    ParaFound.clear();
+    const auto begin =
+        static_cast<std::size_t>(mSpreaderStart[static_cast<std::size_t>(ParaFirst)]);
+    const auto end = static_cast<std::size_t>(mSpreaderStart[static_cast<std::size_t>(ParaLast)]);
+    for (std::size_t k = begin; k < end; ++k) {
+        const TEntry& s = mSpreaders[k];
+        ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
+            if (TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
+                ParaFound.push_back({static_cast<std::uint32_t>(&ParaOther - mEntries.data()),
+                                     s.mIndex < ParaOther.mIndex});
+            return false;
+        });
+    }
 }
 
 void TContactGrid::ChooseLayout(const TField* ParaField, const TBounds& ParaBounds) {

@@ -5,9 +5,11 @@
 // infects every healthy person who touches a spreader, and its spreaders are
 // the infected, unburied persons at its start and every healthy person who
 // touches a spreader of a lower index (being infected before its own turn).
-// Neither rule depends on the order in which contacts are found, so the pass
-// here takes the first spreaders cell by cell, where their neighbours lie
-// close together in memory, and then the spreaders it has made, in any order.
+// Neither rule depends on the order in which contacts are found. So the first
+// spreaders search row of cells by row, where their neighbours lie close
+// together in memory, the upper and the lower rows at the same time, and only
+// note what they find; the spreaders that this makes then search one after
+// the other, in any order.
 //
 // Contact is decided on copies of the positions and sizes taken at the build,
 // with TPerson::Touching, the arithmetic of Near itself. A position that is
@@ -17,6 +19,7 @@
 #pragma once
 
 #include "simulation/Unit_TField.h"
+#include "simulation/Unit_TPassWorker.h"
 #include "simulation/Unit_TPerson.h"
 
 #include <cmath>
@@ -36,6 +39,12 @@ public:
         std::uint32_t mIndex; // in the persons' list
     };
 
+    TContactGrid() = default;
+    // The grid keeps nothing from one pass to the next but its buffers: a
+    // copy, or an assignment, leaves a grid with none.
+    TContactGrid(const TContactGrid&) {}
+    TContactGrid& operator=(const TContactGrid&) { return *this; }
+
     // Copies ParaPersons: indexes every healthy one and notes the spreaders.
     // The field (null when there is none) only guides the layout.
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
@@ -44,7 +53,8 @@ public:
     std::size_t Remaining() const { return mRemaining; }
 
     // The spreading pass over the built population: ParaInfect(j) once for
-    // every healthy person j that the pass infects, in no particular order.
+    // every healthy person j that the pass infects, in no particular order,
+    // always on the calling thread.
     template <class TInfect> void Spread(TInfect&& ParaInfect);
 
     // Offers ParaVisit the entry of every indexed person whose circle could
@@ -66,6 +76,21 @@ private:
         double mMaxY = -INFINITY;
     };
 
+    // What one half of the persons gives at the build, in index order.
+    struct TPart {
+        std::vector<TEntry> mSpreaders;
+        std::vector<TEntry> mCandidates;
+        TBounds mBounds;
+        std::int32_t mLargestSize = std::numeric_limits<std::int32_t>::min();
+    };
+
+    // A first spreader touching a candidate: the candidate's place in
+    // mEntries, and whether the spreader's index is the lower.
+    struct TContact {
+        std::uint32_t mEntry;
+        bool mMakesSpreader;
+    };
+
     // Cell column or row of a coordinate; monotone in the coordinate, and
     // clamped, so that whatever lies off the grid lands on its border.
     std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
@@ -77,11 +102,6 @@ private:
         return static_cast<std::int32_t>(cell); // the floor, being positive
     }
 
-    std::int32_t CellIndexOf(const TEntry& ParaEntry) const {
-        return CellOf(ParaEntry.mY, mOriginY, mRows) * mColumns +
-               CellOf(ParaEntry.mX, mOriginX, mColumns);
-    }
-
     // Largest distance along one axis at which Near can still hold between a
     // person of size ParaSize and any indexed person, with room to spare for
     // the rounding of Near's subtractions and square root.
@@ -91,28 +111,40 @@ private:
         return own + largest + (std::fabs(own) + std::fabs(largest)) * 1e-9 + 1e-9;
     }
 
+    void Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, std::size_t ParaBegin,
+              std::size_t ParaEnd, TPart& ParaPart);
     // Cells over the bounds of the candidates, clipped near the field.
     void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds);
+    // Both parts' lists ParaList by row into ParaSorted, in index order within
+    // a row; row r in [ParaStart[r], ParaStart[r + 1]).
+    void SortByRow(std::vector<TEntry> TPart::*ParaList, std::vector<std::int32_t>& ParaRowOf,
+                   std::vector<std::int32_t>& ParaStart, std::vector<TEntry>& ParaSorted);
+    // The candidates by cell, from their order by row.
+    void SortCandidates();
+    // The contacts of the first spreaders of rows [ParaFirst, ParaLast).
+    void Search(std::int32_t ParaFirst, std::int32_t ParaLast, std::vector<TContact>& ParaFound);
     // Infects whom ParaSpreader touches; a healthy person of a higher index
     // becomes a spreader of this pass.
     template <class TInfect> void SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect);
+    template <class TInfect>
+    void Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect);
 
-    // Sorts ParaList by cell into ParaSorted: the entries of cell c come to
-    // lie in [ParaStart[c], ParaStart[c + 1]), in the order of ParaList.
-    void SortByCell(const std::vector<TEntry>& ParaList, std::vector<std::int32_t>& ParaStart,
-                    std::vector<TEntry>& ParaSorted);
-
-    std::vector<TEntry> mFirst;        // spreaders at the build, in index order
-    std::vector<TEntry> mCandidates;   // healthy, in index order
-    std::vector<std::int32_t> mCellOf; // scratch of the sorting: cell of each entry
-    // The candidates by cell, the cells row by row. One that leaves the index
-    // stays in its place with a NaN abscissa, which no search can reach: a
-    // row's cells are then searched in one sweep over their entries.
+    TPart mParts[2];                          // the lower and the upper half of the persons
+    std::vector<std::int32_t> mRowOf;         // scratch of the candidates' sort
+    std::vector<std::int32_t> mSpreaderRowOf; // scratch of the spreaders' sort
+    std::vector<TEntry> mByRow;               // the candidates by row
+    std::vector<std::int32_t> mCursor;        // scratch of the sort by column
+    std::vector<std::int32_t> mRowStart;
+    // The candidates by cell, the cells row by row: cell c holds
+    // [mStart[c], mStart[c + 1]). One that leaves the index stays in its place
+    // with a NaN abscissa, which no search can reach, so that a row's cells
+    // are searched in one sweep over their entries.
     std::vector<TEntry> mEntries;
     std::vector<std::int32_t> mStart;
-    std::vector<TEntry> mSpreaders; // the first spreaders by cell
+    std::vector<TEntry> mSpreaders; // the first spreaders by row
     std::vector<std::int32_t> mSpreaderStart;
-    std::vector<TEntry> mMade;         // spreaders made by this pass, still to reach out
+    std::vector<TContact> mFound[2];   // by the lower and the upper rows
+    std::vector<TEntry> mMade;         // spreaders made by this pass, still to search
     std::vector<std::uint8_t> mCaught; // by person index: infected by this pass
     std::size_t mRemaining = 0;
     std::int32_t mLargestSize = 0;
@@ -122,6 +154,7 @@ private:
     double mInverseCellSize = 1;
     std::int32_t mColumns = 1;
     std::int32_t mRows = 1;
+    TPassWorker mWorker;
 };
 
 template <class TVisit>
@@ -154,33 +187,51 @@ void TContactGrid::ForEachCandidate(double ParaX, double ParaY, std::int32_t Par
 }
 
 template <class TInfect>
+void TContactGrid::Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect) {
+    if (!mCaught[ParaOther.mIndex]) {
+        mCaught[ParaOther.mIndex] = 1;
+        ParaInfect(static_cast<std::size_t>(ParaOther.mIndex));
+    }
+    // Infected before its turn: it spreads in this pass too, and nothing is
+    // left to find out about it.
+    if (ParaMade)
+        mMade.push_back(ParaOther);
+}
+
+template <class TInfect>
 void TContactGrid::SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect) {
     const TEntry s = ParaSpreader; // mMade may grow under the reference
     ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
         if (!TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
             return false;
-        if (!mCaught[ParaOther.mIndex]) {
-            mCaught[ParaOther.mIndex] = 1;
-            ParaInfect(static_cast<std::size_t>(ParaOther.mIndex));
-        }
-        // Infected before its turn: it spreads in this pass too, and nothing
-        // is left to find out about it.
-        if (s.mIndex < ParaOther.mIndex) {
-            mMade.push_back(ParaOther);
-            return true;
-        }
-        return false;
+        const bool made = s.mIndex < ParaOther.mIndex;
+        Catch(ParaOther, made, ParaInfect);
+        return made;
     });
 }
 
 template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     mMade.clear();
-    // Cell by cell: one spreader after the other searches the same few cells,
-    // and the search moves through memory in one direction.
-    for (const TEntry& spreader : mSpreaders) {
-        if (mRemaining == 0)
-            return;
-        SpreadFrom(spreader, ParaInfect);
+    if (mRemaining == 0)
+        return;
+    // The first spreaders only read the grid: the two halves of the rows
+    // search at the same time, and what they found is taken in afterwards.
+    const std::int32_t middle = mRows / 2;
+    mWorker.Both(
+        mSpreaders.size() >= TPassWorker::kShareFrom, [&] { Search(0, middle, mFound[0]); },
+        [&] { Search(middle, mRows, mFound[1]); });
+    for (const auto& found : mFound) {
+        for (const TContact& contact : found) {
+            TEntry& other = mEntries[contact.mEntry];
+            // Made a spreader already: out of the index, nothing more to note.
+            if (std::isnan(other.mX))
+                continue;
+            Catch(other, contact.mMakesSpreader, ParaInfect);
+            if (contact.mMakesSpreader) {
+                other.mX = std::numeric_limits<double>::quiet_NaN();
+                --mRemaining;
+            }
+        }
     }
     while (!mMade.empty() && mRemaining > 0) {
         const TEntry spreader = mMade.back();

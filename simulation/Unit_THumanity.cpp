@@ -83,13 +83,17 @@ void THumanity::Move() {
 void THumanity::ThinkAndMove() {
     const std::int32_t width = Field->Width();
     const std::int32_t height = Field->Height();
-    for (std::size_t i = 0; i < Persons.size(); ++i) {
-        FetchAhead(i);
-        TPerson& person = *Persons[i];
-        person.Think();
-        person.Move();
-        person.KeepInside(width, height);
-    }
+    // Each person's steps touch that person only, so the two halves of the
+    // list can take theirs at the same time.
+    mWorker.Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
+        for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
+            FetchAhead(i);
+            TPerson& person = *Persons[i];
+            person.Think();
+            person.Move();
+            person.KeepInside(width, height);
+        }
+    });
 }
 
 void THumanity::Draw() const {

@@ -1,7 +1,10 @@
 // The population: builds the persons of a level, scatters them over the
 // field, runs their cycle, forwards clicks and counts them for the game.
-// It keeps no state of its own; the persons live in Persons.
+// It keeps no state of its own; the persons live in Persons. (Its worker is
+// a helper thread for the long walks, no part of the game.)
 #pragma once
+
+#include "simulation/Unit_TPassWorker.h"
 
 #include <cstdint>
 #include <memory>
@@ -39,6 +42,8 @@ public:
 private:
     void CreatePersons();
     void DestroyPersons();
+
+    TPassWorker mWorker;
 };
 
 // Number of persons the next build creates; grows by a fifth per level.

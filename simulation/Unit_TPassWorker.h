@@ -1,0 +1,75 @@
+// A second thread for the cycle's long walks. The cycle itself stays on the
+// thread it runs on: a walk hands part of its work to the helper, does the
+// rest itself and returns only when both are done, so it has the effect of
+// the same work done in one piece wherever the two parts touch separate
+// data. The helper is started by the first walk worth sharing and then waits,
+// blocked, between walks; without it (if no thread can be started) every
+// walk runs in one piece.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <thread>
+#include <type_traits>
+
+class TPassWorker {
+public:
+    // Below this many items a walk runs in one piece: waking the helper
+    // would cost more than it saves.
+    static constexpr std::size_t kShareFrom = 4096;
+
+    TPassWorker() = default;
+    ~TPassWorker();
+    TPassWorker(const TPassWorker&) = delete;
+    TPassWorker& operator=(const TPassWorker&) = delete;
+
+    // ParaWork(begin, end) over [0, ParaCount): the lower half here, the
+    // upper half on the helper, or all of it here below kShareFrom.
+    template <class TWork> void Split(std::size_t ParaCount, TWork&& ParaWork) {
+        if (ParaCount < kShareFrom || !Start()) {
+            ParaWork(std::size_t{0}, ParaCount);
+            return;
+        }
+        const std::size_t half = ParaCount / 2;
+        auto upper = [&] { ParaWork(half, ParaCount); };
+        Post(&Call<decltype(upper)>, &upper);
+        ParaWork(std::size_t{0}, half);
+        Wait();
+    }
+
+    // ParaHere() here and ParaThere() on the helper, at the same time when
+    // ParaShare is true, else one after the other here.
+    template <class THere, class TThere>
+    void Both(bool ParaShare, THere&& ParaHere, TThere&& ParaThere) {
+        if (!ParaShare || !Start()) {
+            ParaHere();
+            ParaThere();
+            return;
+        }
+        Post(&Call<std::remove_reference_t<TThere>>, &ParaThere);
+        ParaHere();
+        Wait();
+    }
+
+    // Whether the helper thread runs, for tests.
+    bool Started() const { return mThread.joinable(); }
+
+private:
+    template <class TFunction> static void Call(void* ParaFunction) {
+        (*static_cast<TFunction*>(ParaFunction))();
+    }
+
+    bool Start();
+    void Post(void (*ParaCall)(void*), void* ParaContext);
+    void Wait();
+    void Loop();
+
+    std::thread mThread;
+    bool mFailed = false; // a thread could not be started: never try again
+    std::mutex mLock;
+    std::condition_variable mChanged;
+    void (*mCall)(void*) = nullptr; // work posted and not yet done
+    void* mContext = nullptr;
+    bool mStop = false;
+};
