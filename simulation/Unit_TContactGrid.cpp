@@ -18,19 +18,71 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 
 } // namespace
 
-void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
-                         const TField* ParaField) {
-    const std::size_t count = ParaPersons.size();
+void TContactGrid::Prepare(std::size_t ParaCount) {
     // Room for everybody on each list, so that no pass after the first of a
     // population allocates, however the outbreak goes.
     for (TPart& part : mParts) {
         part.mBounds = TBounds{};
         part.mLargestSize = std::numeric_limits<std::int32_t>::min();
         part.mSpreaders.clear();
-        part.mSpreaders.reserve(count);
+        part.mSpreaders.reserve(ParaCount);
         part.mCandidates.clear();
-        part.mCandidates.reserve(count);
+        part.mCandidates.reserve(ParaCount);
     }
+}
+
+void TContactGrid::BeginCollect(std::size_t ParaCount) {
+    Prepare(ParaCount);
+    mCollected = false;
+    mCollectedCount = ParaCount;
+}
+
+void TContactGrid::Changed(std::size_t ParaIndex, const TPerson& ParaPerson) {
+    if (!mCollected)
+        return;
+    // Out of whichever list holds it, then back in by its new state, each
+    // list kept in index order across its two parts. The bounds and the
+    // largest size may stay wider than they are: they only guide the layout
+    // and widen the search.
+    const auto index = static_cast<std::uint32_t>(ParaIndex);
+    const auto byIndex = [](const TEntry& ParaEntry, std::uint32_t ParaValue) {
+        return ParaEntry.mIndex < ParaValue;
+    };
+    const double x = ParaPerson.mPositionX;
+    const double y = ParaPerson.mPositionY;
+    const bool finite = std::isfinite(x) && std::isfinite(y);
+    const TEntry entry{x, y, ParaPerson.mSize, index};
+    std::vector<TEntry> TPart::*into = nullptr;
+    if (finite && !ParaPerson.mInfected)
+        into = &TPart::mCandidates;
+    else if (finite && !ParaPerson.mBuried)
+        into = &TPart::mSpreaders;
+    for (std::vector<TEntry> TPart::*list : {&TPart::mSpreaders, &TPart::mCandidates}) {
+        for (TPart& part : mParts) {
+            auto& entries = part.*list;
+            const auto at = std::lower_bound(entries.begin(), entries.end(), index, byIndex);
+            if (at != entries.end() && at->mIndex == index)
+                entries.erase(at);
+        }
+        if (list != into)
+            continue;
+        auto& upper = mParts[1].*list;
+        auto& entries = !upper.empty() && upper.front().mIndex < index ? upper : mParts[0].*list;
+        entries.insert(std::lower_bound(entries.begin(), entries.end(), index, byIndex), entry);
+    }
+    if (into == &TPart::mCandidates) {
+        TPart& part = mParts[0];
+        part.mLargestSize = std::max(part.mLargestSize, ParaPerson.mSize);
+        part.mBounds.mMinX = std::min(part.mBounds.mMinX, x);
+        part.mBounds.mMaxX = std::max(part.mBounds.mMaxX, x);
+        part.mBounds.mMinY = std::min(part.mBounds.mMinY, y);
+        part.mBounds.mMaxY = std::max(part.mBounds.mMaxY, y);
+    }
+}
+
+void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
+                         const TField* ParaField) {
+    const std::size_t count = ParaPersons.size();
     for (auto* list : {&mByRow, &mEntries, &mSpreaders, &mMade}) {
         list->clear();
         list->reserve(count);
@@ -47,9 +99,13 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         list->reserve(2 * count + 17);
     mCaught.assign(count, 0);
 
-    mWorker.Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
-        Copy(ParaPersons, ParaBegin, ParaEnd, mParts[ParaBegin == 0 ? 0 : 1]);
-    });
+    if (!mCollected || mCollectedCount != count) {
+        Prepare(count);
+        mWorker.Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
+            Copy(ParaPersons, ParaBegin, ParaEnd, mParts[ParaBegin == 0 ? 0 : 1]);
+        });
+    }
+    mCollected = false;
     TBounds bounds;
     mLargestSize = std::numeric_limits<std::int32_t>::min();
     mRemaining = 0;
@@ -78,23 +134,7 @@ void TContactGrid::Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons
         // Only the first line of a person is read here; ask for it early.
         if (i + 16 < ParaEnd)
             __builtin_prefetch(ParaPersons[i + 16].get());
-        const TPerson& person = *ParaPersons[i];
-        const double x = person.mPositionX;
-        const double y = person.mPositionY;
-        if (!std::isfinite(x) || !std::isfinite(y))
-            continue;
-        const TEntry entry{x, y, person.mSize, static_cast<std::uint32_t>(i)};
-        if (person.mInfected) {
-            if (!person.mBuried)
-                ParaPart.mSpreaders.push_back(entry);
-            continue;
-        }
-        ParaPart.mCandidates.push_back(entry);
-        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, person.mSize);
-        ParaPart.mBounds.mMinX = std::min(ParaPart.mBounds.mMinX, x);
-        ParaPart.mBounds.mMaxX = std::max(ParaPart.mBounds.mMaxX, x);
-        ParaPart.mBounds.mMinY = std::min(ParaPart.mBounds.mMinY, y);
-        ParaPart.mBounds.mMaxY = std::max(ParaPart.mBounds.mMaxY, y);
+        Add(ParaPart, i, *ParaPersons[i]);
     }
 }
 

@@ -22,6 +22,7 @@
 #include "simulation/Unit_TPassWorker.h"
 #include "simulation/Unit_TPerson.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -46,8 +47,23 @@ public:
     TContactGrid& operator=(const TContactGrid&) { return *this; }
 
     // Copies ParaPersons: indexes every healthy one and notes the spreaders.
-    // The field (null when there is none) only guides the layout.
+    // The field (null when there is none) only guides the layout. After a
+    // walk that handed over its copy (below), that copy is used instead.
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
+
+    // The copy handed over by a walk over all ParaCount persons that has them
+    // in the cache anyway: Collect each person, in index order within each of
+    // the two parts (part 0 the lower indices), once it will not change before
+    // the next Build. Whoever changes a person in between, before that Build,
+    // must say so with Changed; anything else drops the copy.
+    void BeginCollect(std::size_t ParaCount);
+    void Collect(std::size_t ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
+        Add(mParts[ParaPart], ParaIndex, ParaPerson);
+    }
+    void EndCollect() { mCollected = true; }
+    void Changed(std::size_t ParaIndex, const TPerson& ParaPerson);
+    // Drops a handed-over copy.
+    void Forget() { mCollected = false; }
 
     // Healthy persons still in the index.
     std::size_t Remaining() const { return mRemaining; }
@@ -76,8 +92,9 @@ private:
         double mMaxY = -INFINITY;
     };
 
-    // What one half of the persons gives at the build, in index order.
-    struct TPart {
+    // What one half of the persons gives at the build, in index order. Each
+    // on lines of its own: the two halves are filled at the same time.
+    struct alignas(64) TPart {
         std::vector<TEntry> mSpreaders;
         std::vector<TEntry> mCandidates;
         TBounds mBounds;
@@ -111,8 +128,27 @@ private:
         return own + largest + (std::fabs(own) + std::fabs(largest)) * 1e-9 + 1e-9;
     }
 
+    void Prepare(std::size_t ParaCount);
     void Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, std::size_t ParaBegin,
               std::size_t ParaEnd, TPart& ParaPart);
+    static void Add(TPart& ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
+        const double x = ParaPerson.mPositionX;
+        const double y = ParaPerson.mPositionY;
+        if (!std::isfinite(x) || !std::isfinite(y))
+            return;
+        const TEntry entry{x, y, ParaPerson.mSize, static_cast<std::uint32_t>(ParaIndex)};
+        if (ParaPerson.mInfected) {
+            if (!ParaPerson.mBuried)
+                ParaPart.mSpreaders.push_back(entry);
+            return;
+        }
+        ParaPart.mCandidates.push_back(entry);
+        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, ParaPerson.mSize);
+        ParaPart.mBounds.mMinX = std::min(ParaPart.mBounds.mMinX, x);
+        ParaPart.mBounds.mMaxX = std::max(ParaPart.mBounds.mMaxX, x);
+        ParaPart.mBounds.mMinY = std::min(ParaPart.mBounds.mMinY, y);
+        ParaPart.mBounds.mMaxY = std::max(ParaPart.mBounds.mMaxY, y);
+    }
     // Cells over the bounds of the candidates, clipped near the field.
     void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds);
     // Both parts' lists ParaList by row into ParaSorted, in index order within
@@ -147,6 +183,8 @@ private:
     std::vector<TEntry> mMade;         // spreaders made by this pass, still to search
     std::vector<std::uint8_t> mCaught; // by person index: infected by this pass
     std::size_t mRemaining = 0;
+    bool mCollected = false;         // a handed-over copy waits for the next Build
+    std::size_t mCollectedCount = 0; // of that many persons
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;
     double mOriginY = 0;

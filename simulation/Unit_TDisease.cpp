@@ -24,19 +24,25 @@ void TDisease::InfectPatientZero() {
     if (Persons.empty())
         return;
     const std::int32_t k = Random(static_cast<std::int32_t>(Persons.size()));
-    Persons[static_cast<std::size_t>(k)]->Infect();
+    TPerson& patientZero = *Persons[static_cast<std::size_t>(k)];
+    patientZero.Infect();
+    mContacts.Changed(static_cast<std::size_t>(k), patientZero);
     mPatientZeroExists = true;
 }
 
 void TDisease::Infect() {
-    if (!mPatientZeroExists)
+    if (!mPatientZeroExists) {
+        mContacts.Forget();
         return;
+    }
     const std::size_t n = Persons.size();
     std::size_t first = 0;
     while (first < n && (!Persons[first]->mInfected || Persons[first]->mBuried))
         ++first;
-    if (first == n)
+    if (first == n) {
+        mContacts.Forget();
         return;
+    }
 
     mContacts.Build(Persons, Field.get());
     mContacts.Spread([](std::size_t ParaOther) { Persons[ParaOther]->Infect(); });

@@ -25,6 +25,16 @@ public:
     // The same pass testing every pair: the reference Infect must match.
     void InfectAllPairs();
 
+    // Where a walk over the persons right before Think and Infect may hand
+    // over its copy of them (see TContactGrid::BeginCollect).
+    TContactGrid& Contacts() { return mContacts; }
+    // Whether the next Think and Infect may spread at all: only then is a
+    // copy worth handing over.
+    bool MaySpreadNext() const {
+        const auto next = static_cast<std::int32_t>(static_cast<std::uint32_t>(mCycle) + 1u);
+        return mPatientZeroExists || next >= mCycleTillPatientZero;
+    }
+
 private:
     TContactGrid mContacts; // kept between passes for its buffers
 };

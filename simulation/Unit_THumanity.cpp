@@ -80,9 +80,11 @@ void THumanity::Move() {
     }
 }
 
-void THumanity::ThinkAndMove() {
+void THumanity::ThinkAndMove(TContactGrid* ParaContacts) {
     const std::int32_t width = Field->Width();
     const std::int32_t height = Field->Height();
+    if (ParaContacts != nullptr)
+        ParaContacts->BeginCollect(Persons.size());
     // Each person's steps touch that person only, so the two halves of the
     // list can take theirs at the same time.
     mWorker.Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
@@ -92,8 +94,12 @@ void THumanity::ThinkAndMove() {
             person.Think();
             person.Move();
             person.KeepInside(width, height);
+            if (ParaContacts != nullptr)
+                ParaContacts->Collect(ParaBegin == 0 ? 0 : 1, i, person);
         }
     });
+    if (ParaContacts != nullptr)
+        ParaContacts->EndCollect();
 }
 
 void THumanity::Draw() const {

@@ -4,6 +4,7 @@
 // a helper thread for the long walks, no part of the game.)
 #pragma once
 
+#include "simulation/Unit_TContactGrid.h"
 #include "simulation/Unit_TPassWorker.h"
 
 #include <cstdint>
@@ -24,8 +25,9 @@ public:
     void Think();
     void Move();
     // Think and then Move of each person before the next: as Think followed
-    // by Move, since a person's steps touch nobody else.
-    void ThinkAndMove();
+    // by Move, since a person's steps touch nobody else. Hands the persons as
+    // they end up to ParaContacts, when given, for the spreading pass.
+    void ThinkAndMove(TContactGrid* ParaContacts = nullptr);
     // Every person in index order, so a higher index is drawn on top.
     void Draw() const;
     // Click actions: every person whose square contains the point, whatever its state.

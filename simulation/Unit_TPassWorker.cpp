@@ -1,6 +1,30 @@
 #include "simulation/Unit_TPassWorker.h"
 
+#include <chrono>
 #include <system_error>
+
+namespace {
+
+constexpr auto kSpinning = std::chrono::microseconds(50);
+
+inline void Relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+} // namespace
+
+template <class TReady> bool TPassWorker::Spin(TReady&& ParaReady) {
+    const auto until = std::chrono::steady_clock::now() + kSpinning;
+    for (unsigned turn = 1;; ++turn) {
+        if (ParaReady())
+            return true;
+        Relax();
+        if (turn % 64 == 0 && std::chrono::steady_clock::now() >= until)
+            return ParaReady();
+    }
+}
 
 TPassWorker::~TPassWorker() {
     if (!mThread.joinable())
@@ -30,30 +54,39 @@ bool TPassWorker::Start() {
 void TPassWorker::Post(void (*ParaCall)(void*), void* ParaContext) {
     {
         std::lock_guard<std::mutex> lock(mLock);
-        mCall = ParaCall;
         mContext = ParaContext;
+        mCall = ParaCall;
     }
     mChanged.notify_all();
 }
 
 void TPassWorker::Wait() {
+    if (Spin([this] { return mCall.load(std::memory_order_acquire) == nullptr; }))
+        return;
     std::unique_lock<std::mutex> lock(mLock);
-    mChanged.wait(lock, [this] { return mCall == nullptr; });
+    mChanged.wait(lock, [this] { return mCall.load() == nullptr; });
 }
 
 void TPassWorker::Loop() {
-    std::unique_lock<std::mutex> lock(mLock);
     for (;;) {
-        mChanged.wait(lock, [this] { return mStop || mCall != nullptr; });
+        if (!Spin([this] { return mStop.load() || mCall.load(std::memory_order_acquire); })) {
+            std::unique_lock<std::mutex> lock(mLock);
+            mChanged.wait(lock, [this] { return mStop.load() || mCall.load() != nullptr; });
+        }
         if (mStop)
             return;
-        void (*call)(void*) = mCall;
-        void* context = mContext;
-        lock.unlock();
+        void (*call)(void*) = mCall.load(std::memory_order_acquire);
+        void* context;
+        {
+            std::lock_guard<std::mutex> lock(mLock);
+            context = mContext;
+        }
         call(context);
-        lock.lock();
-        mCall = nullptr;
-        mContext = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(mLock);
+            mContext = nullptr;
+            mCall.store(nullptr, std::memory_order_release);
+        }
         mChanged.notify_all();
     }
 }

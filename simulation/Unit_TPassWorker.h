@@ -2,11 +2,14 @@
 // thread it runs on: a walk hands part of its work to the helper, does the
 // rest itself and returns only when both are done, so it has the effect of
 // the same work done in one piece wherever the two parts touch separate
-// data. The helper is started by the first walk worth sharing and then waits,
-// blocked, between walks; without it (if no thread can be started) every
-// walk runs in one piece.
+// data. The helper is started by the first walk worth sharing. A cycle hands
+// it several walks in quick succession, so each side waits for the other
+// spinning for a few tens of microseconds before it blocks: waking a blocked
+// thread takes about as long as a small walk. Without a helper (if no thread
+// can be started) every walk runs in one piece.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -65,11 +68,15 @@ private:
     void Wait();
     void Loop();
 
+    // Spins until ParaReady() holds or the spinning time is up.
+    template <class TReady> static bool Spin(TReady&& ParaReady);
+
     std::thread mThread;
     bool mFailed = false; // a thread could not be started: never try again
     std::mutex mLock;
     std::condition_variable mChanged;
-    void (*mCall)(void*) = nullptr; // work posted and not yet done
+    // Set under the lock, read while spinning without it.
+    std::atomic<void (*)(void*)> mCall{nullptr}; // work posted and not yet done
     void* mContext = nullptr;
-    bool mStop = false;
+    std::atomic<bool> mStop{false};
 };

@@ -29,8 +29,10 @@ void TUniverse::SingleLoop() {
         mCycleThrottle->SleepIfWaitingTimeAvailable(1.0);
 
     // Think and Move in one walk over the persons: the same as one whole
-    // pass after the other, and half the memory traffic.
-    Humanity->ThinkAndMove();
+    // pass after the other, and half the memory traffic. The walk hands the
+    // persons as they end up to the spreading pass, which then need not read
+    // them all again; patient zero, infected in between, is passed on too.
+    Humanity->ThinkAndMove(Disease->MaySpreadNext() ? &Disease->Contacts() : nullptr);
     Disease->Think();
     Disease->Infect();
     Game->Think();
