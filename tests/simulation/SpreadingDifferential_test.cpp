@@ -251,6 +251,61 @@ protected:
         }
     }
 
+    // The cycle as the universe runs it (one walk that thinks, moves and
+    // hands its copy over, then the disease), against the plain passes one
+    // after the other; clicks, resizes and new levels of the disease between
+    // cycles, the same in both worlds.
+    void RunTheCycle(const TScenario& ParaScenario) {
+        Populate(ParaScenario);
+        std::mt19937 random(ParaScenario.mSeed ^ 0x2545f491u);
+        for (int cycle = 0; cycle < ParaScenario.mCycles; ++cycle) {
+            const std::uint32_t roll = random() % 100;
+            const std::size_t someone = Persons.empty() ? 0 : random() % Persons.size();
+            const std::int32_t width = static_cast<std::int32_t>(random() % 3000);
+            const std::int32_t height = static_cast<std::int32_t>(random() % 2000);
+            const std::uint32_t state = RandomState();
+            const auto between = [&] {
+                if (roll < 30 && !Persons.empty()) {
+                    const TPerson& target = *Persons[someone];
+                    const auto x = static_cast<std::int32_t>(target.mPositionX);
+                    const auto y = static_cast<std::int32_t>(target.mPositionY);
+                    if (roll < 20)
+                        Humanity->Infect(x, y);
+                    else
+                        Humanity->Quarantine(x, y);
+                } else if (roll < 32) {
+                    SetField(width, height);
+                    Humanity->ReDistribute();
+                } else if (roll < 35) {
+                    Disease->Reset();
+                    Disease->mCycleTillPatientZero = 1 + static_cast<std::int32_t>(roll % 3);
+                }
+            };
+            between();
+            Humanity->ThinkAndMove(Disease->MaySpreadNext() ? &Disease->Contacts() : nullptr);
+            Disease->Think();
+            Disease->Infect();
+            const std::uint32_t cycleState = RandomState();
+
+            mReference.Swap();
+            SetRandomState(state);
+            between();
+            Humanity->Think();
+            Humanity->Move();
+            Disease->Think();
+            Disease->InfectAllPairs();
+            mReference.Swap();
+            ASSERT_EQ(RandomState(), cycleState);
+            for (std::size_t i = 0; i < Persons.size(); ++i) {
+                const std::string difference = Difference(*Persons[i], *mReference.mPersons[i]);
+                ASSERT_TRUE(difference.empty())
+                    << "seed " << ParaScenario.mSeed << ", " << Persons.size() << " persons, cycle "
+                    << cycle << ", person " << i << ": " << difference;
+            }
+            ASSERT_EQ(Disease->mPatientZeroExists, mReference.mDisease->mPatientZeroExists);
+        }
+    }
+
     TWorld mReference; // runs the all-pairs pass; the globals run the grid
 };
 
@@ -388,6 +443,31 @@ TEST_F(SpreadingDifferential, CrowdsAtGameDensities) {
         for (int round = 0; round < 2; ++round) {
             Run({seed++, static_cast<std::int32_t>(792 * scale),
                  static_cast<std::int32_t>(673 * scale), population, crowd.mCycles});
+            if (HasFatalFailure())
+                return;
+            TearDown();
+            SetUp();
+        }
+    }
+}
+
+TEST_F(SpreadingDifferential, TheCyclesOwnWalkAndHandOverMatchThePlainPasses) {
+    // Small populations stay on one thread; the larger ones share every walk
+    // with the helper, also in the sanitizer builds.
+    struct TCrowd {
+        std::int32_t mPopulation;
+        double mDensity;
+        int mCycles;
+    };
+    const TCrowd crowds[] = {{300, 1, 200},
+                             {3 * TPassWorker::kShareFrom / 2, 1, kSanitized ? 8 : 40},
+                             {3 * TPassWorker::kShareFrom / 2, 10, kSanitized ? 8 : 40}};
+    std::uint32_t seed = 5000;
+    for (const TCrowd& crowd : crowds) {
+        const double scale = std::sqrt(crowd.mPopulation / 100.0 / crowd.mDensity);
+        for (int round = 0; round < 2; ++round) {
+            RunTheCycle({seed++, static_cast<std::int32_t>(792 * scale),
+                         static_cast<std::int32_t>(673 * scale), crowd.mPopulation, crowd.mCycles});
             if (HasFatalFailure())
                 return;
             TearDown();
