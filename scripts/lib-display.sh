@@ -11,7 +11,16 @@ start_private_xvfb() {
         if grep -q '^[0-9][0-9]*$' "$out" 2>/dev/null; then
             export DISPLAY=":$(head -n 1 "$out")"
             rm -f "$out"
-            return 0
+            # Named, and then taking connections: seen once not to be at the
+            # same moment, right after another private server was killed.
+            for _ in $(seq 50); do
+                xdpyinfo >/dev/null 2>&1 && return 0
+                sleep 0.1
+            done
+            echo "Xvfb on $DISPLAY takes no connections" >&2
+            kill "$XVFB_PID" 2>/dev/null
+            XVFB_PID=""
+            return 1
         fi
         kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.1
