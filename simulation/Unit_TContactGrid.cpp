@@ -28,6 +28,8 @@ void TContactGrid::Prepare(std::size_t ParaCount) {
         part.mSpreaders.reserve(ParaCount);
         part.mCandidates.clear();
         part.mCandidates.reserve(ParaCount);
+        part.mBuried.clear();
+        part.mBuried.reserve(ParaCount);
     }
 }
 
@@ -72,6 +74,8 @@ void TContactGrid::Changed(std::size_t ParaIndex, const TPerson& ParaPerson) {
     }
     if (into == &TPart::mCandidates) {
         TPart& part = mParts[0];
+        if (ParaPerson.mBuried)
+            part.mBuried.push_back(index);
         part.mLargestSize = std::max(part.mLargestSize, ParaPerson.mSize);
         part.mBounds.mMinX = std::min(part.mBounds.mMinX, x);
         part.mBounds.mMaxX = std::max(part.mBounds.mMaxX, x);
@@ -97,7 +101,6 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     // The layout never takes more cells, or rows, than this.
     for (auto* list : {&mStart, &mSpreaderStart, &mRowStart})
         list->reserve(2 * count + 17);
-    mCaught.assign(count, 0);
 
     if (!mCollected || mCollectedCount != count) {
         Prepare(count);
@@ -106,6 +109,10 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         });
     }
     mCollected = false;
+    mMarks.assign(count, 0);
+    for (const TPart& part : mParts)
+        for (std::uint32_t index : part.mBuried)
+            mMarks[index] |= kCannotSpread;
     TBounds bounds;
     mLargestSize = std::numeric_limits<std::int32_t>::min();
     mRemaining = 0;
@@ -211,7 +218,7 @@ void TContactGrid::Search(std::int32_t ParaFirst, std::int32_t ParaLast,
         ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
             if (TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
                 ParaFound.push_back({static_cast<std::uint32_t>(&ParaOther - mEntries.data()),
-                                     s.mIndex < ParaOther.mIndex});
+                                     Makes(s.mIndex, ParaOther.mIndex)});
             return false;
         });
     }

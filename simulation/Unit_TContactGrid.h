@@ -97,6 +97,9 @@ private:
     struct alignas(64) TPart {
         std::vector<TEntry> mSpreaders;
         std::vector<TEntry> mCandidates;
+        // Candidates that are buried although healthy (only an edit makes
+        // them): they can catch the disease, but never spread it.
+        std::vector<std::uint32_t> mBuried;
         TBounds mBounds;
         std::int32_t mLargestSize = std::numeric_limits<std::int32_t>::min();
     };
@@ -143,6 +146,8 @@ private:
             return;
         }
         ParaPart.mCandidates.push_back(entry);
+        if (ParaPerson.mBuried)
+            ParaPart.mBuried.push_back(entry.mIndex);
         ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, ParaPerson.mSize);
         ParaPart.mBounds.mMinX = std::min(ParaPart.mBounds.mMinX, x);
         ParaPart.mBounds.mMaxX = std::max(ParaPart.mBounds.mMaxX, x);
@@ -179,9 +184,15 @@ private:
     std::vector<std::int32_t> mStart;
     std::vector<TEntry> mSpreaders; // the first spreaders by row
     std::vector<std::int32_t> mSpreaderStart;
-    std::vector<TContact> mFound[2];   // by the lower and the upper rows
-    std::vector<TEntry> mMade;         // spreaders made by this pass, still to search
-    std::vector<std::uint8_t> mCaught; // by person index: infected by this pass
+    std::vector<TContact> mFound[2]; // by the lower and the upper rows
+    std::vector<TEntry> mMade;       // spreaders made by this pass, still to search
+    enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
+    std::vector<std::uint8_t> mMarks; // by person index
+    // Whether a candidate that a spreader of index ParaSpreader touches
+    // becomes a spreader of this pass.
+    bool Makes(std::uint32_t ParaSpreader, std::uint32_t ParaOther) const {
+        return ParaSpreader < ParaOther && (mMarks[ParaOther] & kCannotSpread) == 0;
+    }
     std::size_t mRemaining = 0;
     bool mCollected = false;         // a handed-over copy waits for the next Build
     std::size_t mCollectedCount = 0; // of that many persons
@@ -226,8 +237,8 @@ void TContactGrid::ForEachCandidate(double ParaX, double ParaY, std::int32_t Par
 
 template <class TInfect>
 void TContactGrid::Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect) {
-    if (!mCaught[ParaOther.mIndex]) {
-        mCaught[ParaOther.mIndex] = 1;
+    if ((mMarks[ParaOther.mIndex] & kCaught) == 0) {
+        mMarks[ParaOther.mIndex] |= kCaught;
         ParaInfect(static_cast<std::size_t>(ParaOther.mIndex));
     }
     // Infected before its turn: it spreads in this pass too, and nothing is
@@ -242,7 +253,7 @@ void TContactGrid::SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect) {
     ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
         if (!TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
             return false;
-        const bool made = s.mIndex < ParaOther.mIndex;
+        const bool made = Makes(s.mIndex, ParaOther.mIndex);
         Catch(ParaOther, made, ParaInfect);
         return made;
     });

@@ -81,6 +81,21 @@ TEST_F(DiseaseTest, ChainInIndexOrderSpreadsInOnePass) {
     EXPECT_TRUE(Persons[2]->mInfected);
 }
 
+TEST_F(DiseaseTest, AChainStopsAtAGraveThatCatchesIt) {
+    // A grave that was never infected (a state only an edit makes) still
+    // catches the disease, but it is buried when its turn comes: no spreader.
+    StartOutbreak();
+    AddPerson(0, 0, 3, true);
+    TPerson& grave = AddPerson(6, 0, 3);
+    grave.mDead = grave.mBuried = true;
+    AddPerson(12, 0, 3); // touches the grave only
+    for (int pass = 0; pass < 2; ++pass) {
+        Disease->Infect();
+        EXPECT_TRUE(Persons[1]->mInfected);
+        EXPECT_FALSE(Persons[2]->mInfected) << "pass " << pass;
+    }
+}
+
 TEST_F(DiseaseTest, ChainAgainstIndexOrderNeedsTwoPasses) {
     StartOutbreak();
     AddPerson(12, 0, 3);

@@ -139,6 +139,8 @@ protected:
                 person->Infect(); // by hand, before patient zero
             if (roll == 94)
                 person->Quarantine();
+            if (roll == 93) // a healthy grave: catches it, never spreads it
+                person->mDead = person->mBuried = true;
         }
         Disease = std::make_unique<TDisease>();
         Disease->Initialize();
