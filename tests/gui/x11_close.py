@@ -3,55 +3,15 @@
 client message (xdotool's windowclose destroys the window instead).
 Usage: x11_close.py WINDOW_ID"""
 import ctypes
-import ctypes.util
 import sys
-import time
 
-
-class XClientMessageEvent(ctypes.Structure):
-    _fields_ = [
-        ("type", ctypes.c_int),
-        ("serial", ctypes.c_ulong),
-        ("send_event", ctypes.c_int),
-        ("display", ctypes.c_void_p),
-        ("window", ctypes.c_ulong),
-        ("message_type", ctypes.c_ulong),
-        ("format", ctypes.c_int),
-        ("data", ctypes.c_long * 5),
-    ]
-
-
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+from x11lib import open_display, protocol_message, x11
 
 
 def main():
     window = int(sys.argv[1], 0)
-    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.POINTER(XEvent)]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    # A busy X server refuses a connection now and then: try again for a moment.
-    display = None
-    for _ in range(40):
-        display = x11.XOpenDisplay(None)
-        if display:
-            break
-        time.sleep(0.025)
-    if not display:
-        sys.exit("x11_close: cannot open the display")
-    event = XEvent()
-    event.xclient.type = 33  # ClientMessage
-    event.xclient.window = window
-    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-    event.xclient.format = 32
-    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-    event.xclient.data[1] = 0  # CurrentTime
+    display = open_display("x11_close")
+    event = protocol_message(display, window, b"WM_DELETE_WINDOW", 0)  # CurrentTime
     if not x11.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
         sys.exit("x11_close: XSendEvent failed")
     x11.XFlush(display)

@@ -9,28 +9,13 @@
 #include "simulation/Unit_TPerson.h"
 #include "simulation/Unit_TUniverseThreadLess.h"
 
+#include "tests/support/AllocationCounter.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
-
-// Out of line: inlined, the compiler would pair the standard new it knows with
-// the free in here and warn.
-static std::atomic<std::size_t> gAllocations{0};
-
-[[gnu::noinline]] void* operator new(std::size_t ParaSize) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(ParaSize == 0 ? 1 : ParaSize))
-        return memory;
-    throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* ParaMemory) noexcept {
-    std::free(ParaMemory);
-}
-[[gnu::noinline]] void operator delete(void* ParaMemory, std::size_t) noexcept {
-    std::free(ParaMemory);
-}
 
 namespace {
 

@@ -10,27 +10,14 @@
 #include "simulation/Unit_TPerson.h"
 #include "simulation/Unit_TUniverseThreadLess.h"
 
+#include "tests/support/WorldChecksum.h"
+
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <random>
 
 namespace {
-
-// FNV-1a, one value at a time widened to a 64-bit word.
-class TChecksum {
-public:
-    template <class T> void Add(const T& ParaValue) {
-        static_assert(sizeof(T) <= sizeof(std::uint64_t));
-        std::uint64_t word = 0;
-        std::memcpy(&word, &ParaValue, sizeof(T));
-        mValue = (mValue ^ word) * 1099511628211ull;
-    }
-    std::uint64_t Value() const { return mValue; }
-
-private:
-    std::uint64_t mValue = 14695981039346656037ull;
-};
 
 // The click script's own generator: std::mt19937 is fixed by the standard, so
 // the script is the same with every standard library.
@@ -97,41 +84,7 @@ const std::vector<TRecordedGame>& RecordedGames() {
 }
 
 std::uint64_t SimulationChecksum() {
-    TChecksum sum;
-    sum.Add(Persons.size());
-    for (const auto& person : Persons) {
-        const TPerson& p = *person;
-        sum.Add(p.mCycle);
-        sum.Add(p.mResetCycle);
-        sum.Add(p.mPositionX);
-        sum.Add(p.mPositionY);
-        sum.Add(p.mAngle);
-        sum.Add(p.mAngleChangeSpeed);
-        sum.Add(p.mStartChangeAngleAfterCycle);
-        sum.Add(p.mStopChangeAngleAfterCycle);
-        sum.Add(p.mInfectionCycle);
-        sum.Add(p.mDeadAfterInfectionCycle);
-        sum.Add(p.mDead);
-        sum.Add(p.mDeadCycle);
-        sum.Add(p.mBuriedAfterDeadCycle);
-        sum.Add(p.mBuried);
-        sum.Add(p.mDirectionX);
-        sum.Add(p.mDirectionY);
-        sum.Add(p.mSpeed);
-        sum.Add(p.mInfected);
-        sum.Add(p.mQuarantined);
-        sum.Add(p.mRole);
-        sum.Add(p.mSize);
-    }
-    sum.Add(Disease->mCycle);
-    sum.Add(Disease->mCycleTillPatientZero);
-    sum.Add(Disease->mPatientZeroExists);
-    sum.Add(Game->mOver);
-    sum.Add(Field->Width());
-    sum.Add(Field->Height());
-    sum.Add(PopulationSize);
-    sum.Add(RandomState());
-    return sum.Value();
+    return WorldChecksum();
 }
 
 void PlayRecordedGame(const TRecordedGame& ParaGame,

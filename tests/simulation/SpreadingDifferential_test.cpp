@@ -4,12 +4,14 @@
 // are thrown in between the moves and the spreading.
 #include "SimulationFixture.h"
 
-#include <atomic>
+#include "tests/support/AllocationCounter.h"
+#include "tests/support/WorldChecksum.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
-#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -25,24 +27,6 @@ constexpr bool kSanitized = false;
 #else
 constexpr bool kSanitized = false;
 #endif
-
-// Counts every allocation of the process, so that a test can see a pass that
-// allocates. Kept out of line: inlined, the compiler would pair the standard
-// new it knows with the free in here and warn.
-static std::atomic<std::size_t> gAllocations{0};
-
-[[gnu::noinline]] void* operator new(std::size_t ParaSize) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* memory = std::malloc(ParaSize == 0 ? 1 : ParaSize))
-        return memory;
-    throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* ParaMemory) noexcept {
-    std::free(ParaMemory);
-}
-[[gnu::noinline]] void operator delete(void* ParaMemory, std::size_t) noexcept {
-    std::free(ParaMemory);
-}
 
 namespace {
 
@@ -308,58 +292,36 @@ protected:
         }
     }
 
+    struct TCrowd {
+        std::int32_t mPopulation;
+        double mDensity; // times that of the first level, 100 persons on 792 x 673
+        int mCycles;
+    };
+
+    // Two rounds of each crowd on a field of its density, one seed after the
+    // other, by Run or, with ParaTheCycle, by RunTheCycle.
+    void RunCrowds(std::initializer_list<TCrowd> ParaCrowds, std::uint32_t ParaSeed,
+                   bool ParaTheCycle) {
+        for (const TCrowd& crowd : ParaCrowds) {
+            const double scale = std::sqrt(crowd.mPopulation / 100.0 / crowd.mDensity);
+            for (int round = 0; round < 2; ++round) {
+                const TScenario scenario{ParaSeed++, static_cast<std::int32_t>(792 * scale),
+                                         static_cast<std::int32_t>(673 * scale), crowd.mPopulation,
+                                         crowd.mCycles};
+                if (ParaTheCycle)
+                    RunTheCycle(scenario);
+                else
+                    Run(scenario);
+                if (HasFatalFailure())
+                    return;
+                TearDown();
+                SetUp();
+            }
+        }
+    }
+
     TWorld mReference; // runs the all-pairs pass; the globals run the grid
 };
-
-// FNV-1a over the values, a 64-bit word at a time.
-class TDigest {
-public:
-    template <class T> void Add(const T& ParaValue) {
-        static_assert(sizeof(T) <= sizeof(std::uint64_t));
-        std::uint64_t word = 0;
-        std::memcpy(&word, &ParaValue, sizeof(T));
-        mValue = (mValue ^ word) * 1099511628211ull;
-    }
-    std::uint64_t Value() const { return mValue; }
-
-private:
-    std::uint64_t mValue = 14695981039346656037ull;
-};
-
-std::uint64_t DigestOfTheWorld() {
-    TDigest digest;
-    for (const auto& person : Persons) {
-        const TPerson& p = *person;
-        digest.Add(p.mCycle);
-        digest.Add(p.mResetCycle);
-        digest.Add(p.mPositionX);
-        digest.Add(p.mPositionY);
-        digest.Add(p.mAngle);
-        digest.Add(p.mAngleChangeSpeed);
-        digest.Add(p.mStartChangeAngleAfterCycle);
-        digest.Add(p.mStopChangeAngleAfterCycle);
-        digest.Add(p.mInfectionCycle);
-        digest.Add(p.mDeadAfterInfectionCycle);
-        digest.Add(p.mDead);
-        digest.Add(p.mDeadCycle);
-        digest.Add(p.mBuriedAfterDeadCycle);
-        digest.Add(p.mBuried);
-        digest.Add(p.mDirectionX);
-        digest.Add(p.mDirectionY);
-        digest.Add(p.mSpeed);
-        digest.Add(p.mInfected);
-        digest.Add(p.mQuarantined);
-        digest.Add(p.mRole);
-        digest.Add(p.mSize);
-    }
-    digest.Add(Disease->mCycle);
-    digest.Add(Disease->mCycleTillPatientZero);
-    digest.Add(Disease->mPatientZeroExists);
-    digest.Add(Game->mOver);
-    digest.Add(PopulationSize);
-    digest.Add(RandomState());
-    return digest.Value();
-}
 
 struct TPlay {
     std::vector<std::uint64_t> mDigests; // one per cycle
@@ -406,7 +368,7 @@ TPlay Play(std::uint32_t ParaSeed, bool ParaIndexed, int ParaCycles) {
         Game->Think();
         if (PopulationSize != before)
             play.mLevels.push_back(PopulationSize);
-        play.mDigests.push_back(DigestOfTheWorld());
+        play.mDigests.push_back(WorldChecksum());
     }
     return play;
 }
@@ -431,51 +393,21 @@ TEST_F(SpreadingDifferential, SmallPopulationsOnEveryKindOfField) {
 
 TEST_F(SpreadingDifferential, CrowdsAtGameDensities) {
     // Level-one density (100 persons on 792 x 673) and ten times that.
-    struct TCrowd {
-        std::int32_t mPopulation;
-        double mDensity;
-        int mCycles;
-    };
-    const TCrowd crowds[] = {
-        {1000, 1, 150}, {1000, 10, 150}, {5000, 1, 40}, {5000, 10, 40}, {20000, 10, 3}};
-    std::uint32_t seed = 1000;
-    for (const TCrowd& crowd : crowds) {
-        const std::int32_t population = kSanitized ? crowd.mPopulation / 4 : crowd.mPopulation;
-        const double scale = std::sqrt(population / 100.0 / crowd.mDensity);
-        for (int round = 0; round < 2; ++round) {
-            Run({seed++, static_cast<std::int32_t>(792 * scale),
-                 static_cast<std::int32_t>(673 * scale), population, crowd.mCycles});
-            if (HasFatalFailure())
-                return;
-            TearDown();
-            SetUp();
-        }
-    }
+    const int divisor = kSanitized ? 4 : 1;
+    RunCrowds({{1000 / divisor, 1, 150},
+               {1000 / divisor, 10, 150},
+               {5000 / divisor, 1, 40},
+               {5000 / divisor, 10, 40},
+               {20000 / divisor, 10, 3}},
+              1000, false);
 }
 
 TEST_F(SpreadingDifferential, TheCyclesOwnWalkAndHandOverMatchThePlainPasses) {
     // Small populations stay on one thread; the larger ones share every walk
     // with the helper, also in the sanitizer builds.
-    struct TCrowd {
-        std::int32_t mPopulation;
-        double mDensity;
-        int mCycles;
-    };
-    const TCrowd crowds[] = {{300, 1, 200},
-                             {3 * TPassWorker::kShareFrom / 2, 1, kSanitized ? 8 : 40},
-                             {3 * TPassWorker::kShareFrom / 2, 10, kSanitized ? 8 : 40}};
-    std::uint32_t seed = 5000;
-    for (const TCrowd& crowd : crowds) {
-        const double scale = std::sqrt(crowd.mPopulation / 100.0 / crowd.mDensity);
-        for (int round = 0; round < 2; ++round) {
-            RunTheCycle({seed++, static_cast<std::int32_t>(792 * scale),
-                         static_cast<std::int32_t>(673 * scale), crowd.mPopulation, crowd.mCycles});
-            if (HasFatalFailure())
-                return;
-            TearDown();
-            SetUp();
-        }
-    }
+    const std::int32_t shared = 3 * TPassWorker::kShareFrom / 2;
+    RunCrowds({{300, 1, 200}, {shared, 1, kSanitized ? 8 : 40}, {shared, 10, kSanitized ? 8 : 40}},
+              5000, true);
 }
 
 TEST_F(SpreadingDifferential, AHeadlessGamePlaysTheSameWithEitherPass) {
