@@ -72,8 +72,9 @@ void WriteReport() {
 
 std::string gMessagesPath;
 
-// A summary a long run can afford: counts by state and where the healthy, free
-// persons are (the first 200), rewritten about once a second.
+// A summary a long run can afford: counts by state and where the healthy
+// persons are (the first 200, each with whether it is quarantined), rewritten
+// about once a second.
 std::string gSummaryPath;
 long gSummaryPasses = 0;
 
@@ -81,7 +82,7 @@ void WriteSummary(TForm1& Form) {
     if (++gSummaryPasses % 60 != 1)
         return;
     int healthy = 0, infected = 0, dead = 0, buried = 0, quarantined = 0;
-    std::ostringstream free;
+    std::ostringstream places;
     int listed = 0;
     for (const auto& person : Persons) {
         const TPerson& p = *person;
@@ -95,9 +96,10 @@ void WriteSummary(TForm1& Form) {
             ++healthy;
         if (p.mQuarantined)
             ++quarantined;
-        if (!p.mInfected && !p.mQuarantined && !p.mDead && listed < 200) {
-            free << "free " << static_cast<int>(p.mPositionX) << " "
-                 << static_cast<int>(p.mPositionY) << "\n";
+        if (!p.mInfected && !p.mDead && listed < 200) {
+            places << "healthy " << (p.mQuarantined ? 1 : 0) << " "
+                   << static_cast<int>(p.mPositionX) << " " << static_cast<int>(p.mPositionY)
+                   << "\n";
             ++listed;
         }
     }
@@ -108,7 +110,7 @@ void WriteSummary(TForm1& Form) {
     out << "persons " << Persons.size() << "\n";
     out << "states " << healthy << " " << infected << " " << dead << " " << buried << " "
         << quarantined << "\n";
-    out << free.str();
+    out << places.str();
     WriteWhole(gSummaryPath, out.str());
 }
 
