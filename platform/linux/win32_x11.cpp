@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -75,15 +74,18 @@ const std::string& ProgramClassName() {
 }
 
 Display* OpenDisplay() {
+    // A busy server refuses a connection now and then, and not always with
+    // an errno that says so: try again for about a second before giving up.
+    // Without DISPLAY there is nothing to try.
+    const char* name = std::getenv("DISPLAY");
+    const int attempts = name != nullptr && *name != '\0' ? 40 : 0;
     for (int attempt = 0;; ++attempt) {
-        errno = 0;
         Display* display = XOpenDisplay(nullptr);
         if (display != nullptr) {
             InstallHandlers();
             return display;
         }
-        const bool busy = errno == EAGAIN || errno == ECONNRESET || errno == EINTR;
-        if (!busy || attempt == 40)
+        if (attempt >= attempts)
             return nullptr;
         poll(nullptr, 0, 25);
     }
