@@ -5,14 +5,16 @@
 start_private_xvfb() {
     local out
     out=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$out" >/dev/null 2>&1 &
+    # -noreset: by default the server starts over whenever its last client
+    # leaves, and refuses connections meanwhile, so a client arriving just
+    # then (a test's next step, a window manager) was turned away.
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$out" >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         if grep -q '^[0-9][0-9]*$' "$out" 2>/dev/null; then
             export DISPLAY=":$(head -n 1 "$out")"
             rm -f "$out"
-            # Named, and then taking connections: seen once not to be at the
-            # same moment, right after another private server was killed.
+            # Named, and then taking connections.
             for _ in $(seq 50); do
                 xdpyinfo >/dev/null 2>&1 && return 0
                 sleep 0.1
