@@ -105,8 +105,13 @@ void* TPerson::operator new(std::size_t ParaSize) {
     return TakeSlot();
 }
 
-void TPerson::operator delete(void* ParaMemory) noexcept {
-    if (ParaMemory != nullptr)
+void TPerson::operator delete(void* ParaMemory, std::size_t ParaSize) noexcept {
+    if (ParaMemory == nullptr)
+        return;
+    // Whatever operator new did not take from the pool goes back where it came from.
+    if (ParaSize != kSlot)
+        ::operator delete (ParaMemory, std::align_val_t{alignof(TPerson)});
+    else
         GiveSlot(ParaMemory);
 }
 

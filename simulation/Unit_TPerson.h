@@ -53,7 +53,7 @@ public:
     // From the pool of person slots. Persons are made and freed on the one
     // thread the simulation runs on.
     static void* operator new(std::size_t ParaSize);
-    static void operator delete(void* ParaMemory) noexcept;
+    static void operator delete(void* ParaMemory, std::size_t ParaSize) noexcept;
 
     // Slots of the pool in use, for tests.
     static std::size_t PooledSlots();

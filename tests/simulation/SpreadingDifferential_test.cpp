@@ -225,16 +225,23 @@ protected:
             mReference.Swap();
             ASSERT_EQ(RandomState(), indexedState);
 
-            ASSERT_EQ(Persons.size(), mReference.mPersons.size());
-            for (std::size_t i = 0; i < Persons.size(); ++i) {
-                const std::string difference = Difference(*Persons[i], *mReference.mPersons[i]);
-                ASSERT_TRUE(difference.empty())
-                    << "seed " << ParaScenario.mSeed << ", " << Persons.size() << " persons, cycle "
-                    << cycle << ", person " << i << ": " << difference;
-            }
-            ASSERT_EQ(Disease->mCycle, mReference.mDisease->mCycle);
-            ASSERT_EQ(Disease->mPatientZeroExists, mReference.mDisease->mPatientZeroExists);
+            ExpectSameWorlds(ParaScenario, cycle);
+            if (HasFatalFailure())
+                return;
         }
+    }
+
+    // Both worlds alike, person for person, and their diseases.
+    void ExpectSameWorlds(const TScenario& ParaScenario, int ParaCycle) {
+        ASSERT_EQ(Persons.size(), mReference.mPersons.size());
+        for (std::size_t i = 0; i < Persons.size(); ++i) {
+            const std::string difference = Difference(*Persons[i], *mReference.mPersons[i]);
+            ASSERT_TRUE(difference.empty())
+                << "seed " << ParaScenario.mSeed << ", " << Persons.size() << " persons, cycle "
+                << ParaCycle << ", person " << i << ": " << difference;
+        }
+        ASSERT_EQ(Disease->mCycle, mReference.mDisease->mCycle);
+        ASSERT_EQ(Disease->mPatientZeroExists, mReference.mDisease->mPatientZeroExists);
     }
 
     // The cycle as the universe runs it (one walk that thinks, moves and
@@ -282,13 +289,9 @@ protected:
             Disease->InfectAllPairs();
             mReference.Swap();
             ASSERT_EQ(RandomState(), cycleState);
-            for (std::size_t i = 0; i < Persons.size(); ++i) {
-                const std::string difference = Difference(*Persons[i], *mReference.mPersons[i]);
-                ASSERT_TRUE(difference.empty())
-                    << "seed " << ParaScenario.mSeed << ", " << Persons.size() << " persons, cycle "
-                    << cycle << ", person " << i << ": " << difference;
-            }
-            ASSERT_EQ(Disease->mPatientZeroExists, mReference.mDisease->mPatientZeroExists);
+            ExpectSameWorlds(ParaScenario, cycle);
+            if (HasFatalFailure())
+                return;
         }
     }
 
