@@ -24,10 +24,8 @@ void TContactGrid::Prepare(std::size_t ParaCount) {
     for (TPart& part : mParts) {
         part.mBounds = TBounds{};
         part.mLargestSize = std::numeric_limits<std::int32_t>::min();
-        part.mSpreaders.clear();
-        part.mSpreaders.reserve(ParaCount);
-        part.mCandidates.clear();
-        part.mCandidates.reserve(ParaCount);
+        part.mSpreaders.Reset(ParaCount);
+        part.mCandidates.Reset(ParaCount);
         part.mBuried.clear();
         part.mBuried.reserve(ParaCount);
     }
@@ -54,23 +52,24 @@ void TContactGrid::Changed(std::size_t ParaIndex, const TPerson& ParaPerson) {
     const double y = ParaPerson.mPositionY;
     const bool finite = std::isfinite(x) && std::isfinite(y);
     const TEntry entry{x, y, ParaPerson.mSize, index};
-    std::vector<TEntry> TPart::*into = nullptr;
+    TEntryList TPart::*into = nullptr;
     if (finite && !ParaPerson.mInfected)
         into = &TPart::mCandidates;
     else if (finite && !ParaPerson.mBuried)
         into = &TPart::mSpreaders;
-    for (std::vector<TEntry> TPart::*list : {&TPart::mSpreaders, &TPart::mCandidates}) {
+    for (TEntryList TPart::*list : {&TPart::mSpreaders, &TPart::mCandidates}) {
         for (TPart& part : mParts) {
-            auto& entries = part.*list;
-            const auto at = std::lower_bound(entries.begin(), entries.end(), index, byIndex);
+            TEntryList& entries = part.*list;
+            TEntry* at = std::lower_bound(entries.begin(), entries.end(), index, byIndex);
             if (at != entries.end() && at->mIndex == index)
-                entries.erase(at);
+                entries.Erase(at);
         }
         if (list != into)
             continue;
-        auto& upper = mParts[1].*list;
-        auto& entries = !upper.empty() && upper.front().mIndex < index ? upper : mParts[0].*list;
-        entries.insert(std::lower_bound(entries.begin(), entries.end(), index, byIndex), entry);
+        TEntryList& upper = mParts[1].*list;
+        TEntryList& entries =
+            !upper.empty() && upper.front().mIndex < index ? upper : mParts[0].*list;
+        entries.Insert(std::lower_bound(entries.begin(), entries.end(), index, byIndex), entry);
     }
     if (into == &TPart::mCandidates) {
         TPart& part = mParts[0];
@@ -104,7 +103,7 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
 
     if (!mCollected || mCollectedCount != count) {
         Prepare(count);
-        mWorker.Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
+        TPassWorker::Shared().Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
             Copy(ParaPersons, ParaBegin, ParaEnd, mParts[ParaBegin == 0 ? 0 : 1]);
         });
     }
@@ -126,7 +125,7 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     }
     ChooseLayout(ParaField, bounds);
 
-    mWorker.Both(
+    TPassWorker::Shared().Both(
         count >= TPassWorker::kShareFrom,
         [&] {
             SortByRow(&TPart::mCandidates, mRowOf, mRowStart, mByRow);
@@ -145,8 +144,7 @@ void TContactGrid::Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons
     }
 }
 
-void TContactGrid::SortByRow(std::vector<TEntry> TPart::*ParaList,
-                             std::vector<std::int32_t>& ParaRowOf,
+void TContactGrid::SortByRow(TEntryList TPart::*ParaList, std::vector<std::int32_t>& ParaRowOf,
                              std::vector<std::int32_t>& ParaStart,
                              std::vector<TEntry>& ParaSorted) {
     // Counting sort: counts, then where each row begins, then the entries,

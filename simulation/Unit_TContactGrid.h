@@ -92,11 +92,47 @@ private:
         double mMaxY = -INFINITY;
     };
 
+    // Entries in index order, in room reserved up front: one slot more than
+    // it may ever hold, so that a walk can write each entry and merely count
+    // it or not, without a branch on whether it belongs here.
+    class TEntryList {
+    public:
+        void Reset(std::size_t ParaMost) {
+            if (mSlots.size() < ParaMost + 1)
+                mSlots.resize(ParaMost + 1);
+            mCount = 0;
+        }
+        void AddIf(const TEntry& ParaEntry, bool ParaKeep) {
+            mSlots[mCount] = ParaEntry;
+            mCount += ParaKeep;
+        }
+        std::size_t size() const { return mCount; }
+        bool empty() const { return mCount == 0; }
+        TEntry* begin() { return mSlots.data(); }
+        TEntry* end() { return mSlots.data() + mCount; }
+        const TEntry* begin() const { return mSlots.data(); }
+        const TEntry* end() const { return mSlots.data() + mCount; }
+        const TEntry& front() const { return mSlots.front(); }
+        void Erase(TEntry* ParaAt) {
+            std::copy(ParaAt + 1, end(), ParaAt);
+            --mCount;
+        }
+        void Insert(TEntry* ParaAt, const TEntry& ParaEntry) {
+            std::copy_backward(ParaAt, end(), end() + 1);
+            *ParaAt = ParaEntry;
+            ++mCount;
+        }
+
+    private:
+        std::vector<TEntry> mSlots;
+        std::size_t mCount = 0;
+    };
+
     // What one half of the persons gives at the build, in index order. Each
     // on lines of its own: the two halves are filled at the same time.
     struct alignas(64) TPart {
-        std::vector<TEntry> mSpreaders;
-        std::vector<TEntry> mCandidates;
+        TEntryList mSpreaders;
+        TEntryList mCandidates;
         // Candidates that are buried although healthy (only an edit makes
         // them): they can catch the disease, but never spread it.
         std::vector<std::uint32_t> mBuried;
@@ -137,28 +173,29 @@ private:
     static void Add(TPart& ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
         const double x = ParaPerson.mPositionX;
         const double y = ParaPerson.mPositionY;
-        if (!std::isfinite(x) || !std::isfinite(y))
-            return;
+        const bool finite = std::isfinite(x) & std::isfinite(y);
         const TEntry entry{x, y, ParaPerson.mSize, static_cast<std::uint32_t>(ParaIndex)};
-        if (ParaPerson.mInfected) {
-            if (!ParaPerson.mBuried)
-                ParaPart.mSpreaders.push_back(entry);
-            return;
-        }
-        ParaPart.mCandidates.push_back(entry);
-        if (ParaPerson.mBuried)
+        // Infected or not comes without a pattern along the list: the entry
+        // goes to both lists and counts in one.
+        const bool infected = ParaPerson.mInfected;
+        const bool candidate = finite & !infected;
+        ParaPart.mSpreaders.AddIf(entry, finite & infected & !ParaPerson.mBuried);
+        ParaPart.mCandidates.AddIf(entry, candidate);
+        if (candidate && ParaPerson.mBuried)
             ParaPart.mBuried.push_back(entry.mIndex);
-        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, ParaPerson.mSize);
-        ParaPart.mBounds.mMinX = std::min(ParaPart.mBounds.mMinX, x);
-        ParaPart.mBounds.mMaxX = std::max(ParaPart.mBounds.mMaxX, x);
-        ParaPart.mBounds.mMinY = std::min(ParaPart.mBounds.mMinY, y);
-        ParaPart.mBounds.mMaxY = std::max(ParaPart.mBounds.mMaxY, y);
+        constexpr std::int32_t kNoSize = std::numeric_limits<std::int32_t>::min();
+        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, candidate ? entry.mSize : kNoSize);
+        TBounds& bounds = ParaPart.mBounds;
+        bounds.mMinX = std::min(bounds.mMinX, candidate ? x : INFINITY);
+        bounds.mMaxX = std::max(bounds.mMaxX, candidate ? x : -INFINITY);
+        bounds.mMinY = std::min(bounds.mMinY, candidate ? y : INFINITY);
+        bounds.mMaxY = std::max(bounds.mMaxY, candidate ? y : -INFINITY);
     }
     // Cells over the bounds of the candidates, clipped near the field.
     void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds);
     // Both parts' lists ParaList by row into ParaSorted, in index order within
     // a row; row r in [ParaStart[r], ParaStart[r + 1]).
-    void SortByRow(std::vector<TEntry> TPart::*ParaList, std::vector<std::int32_t>& ParaRowOf,
+    void SortByRow(TEntryList TPart::*ParaList, std::vector<std::int32_t>& ParaRowOf,
                    std::vector<std::int32_t>& ParaStart, std::vector<TEntry>& ParaSorted);
     // The candidates by cell, from their order by row.
     void SortCandidates();
@@ -203,7 +240,6 @@ private:
     double mInverseCellSize = 1;
     std::int32_t mColumns = 1;
     std::int32_t mRows = 1;
-    TPassWorker mWorker;
 };
 
 template <class TVisit>
@@ -266,7 +302,7 @@ template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     // The first spreaders only read the grid: the two halves of the rows
     // search at the same time, and what they found is taken in afterwards.
     const std::int32_t middle = mRows / 2;
-    mWorker.Both(
+    TPassWorker::Shared().Both(
         mSpreaders.size() >= TPassWorker::kShareFrom, [&] { Search(0, middle, mFound[0]); },
         [&] { Search(middle, mRows, mFound[1]); });
     for (const auto& found : mFound) {

@@ -87,7 +87,7 @@ void THumanity::ThinkAndMove(TContactGrid* ParaContacts) {
         ParaContacts->BeginCollect(Persons.size());
     // Each person's steps touch that person only, so the two halves of the
     // list can take theirs at the same time.
-    mWorker.Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
+    TPassWorker::Shared().Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
         for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
             FetchAhead(i);
             TPerson& person = *Persons[i];

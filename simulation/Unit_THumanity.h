@@ -1,11 +1,9 @@
 // The population: builds the persons of a level, scatters them over the
 // field, runs their cycle, forwards clicks and counts them for the game.
-// It keeps no state of its own; the persons live in Persons. (Its worker is
-// a helper thread for the long walks, no part of the game.)
+// It keeps no state of its own; the persons live in Persons.
 #pragma once
 
 #include "simulation/Unit_TContactGrid.h"
-#include "simulation/Unit_TPassWorker.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,8 +42,6 @@ public:
 private:
     void CreatePersons();
     void DestroyPersons();
-
-    TPassWorker mWorker;
 };
 
 // Number of persons the next build creates; grows by a fifth per level.

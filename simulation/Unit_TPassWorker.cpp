@@ -26,6 +26,12 @@ template <class TReady> bool TPassWorker::Spin(TReady&& ParaReady) {
     }
 }
 
+TPassWorker& TPassWorker::Shared() {
+    // Joined at exit, after the last cycle.
+    static TPassWorker worker;
+    return worker;
+}
+
 TPassWorker::~TPassWorker() {
     if (!mThread.joinable())
         return;

@@ -58,6 +58,11 @@ public:
     // Whether the helper thread runs, for tests.
     bool Started() const { return mThread.joinable(); }
 
+    // The one helper of the simulation's cycle, for all of its walks: a
+    // helper of each would leave one spinning while the other is woken, on
+    // a machine with a core for each. Used from the simulation's thread only.
+    static TPassWorker& Shared();
+
 private:
     template <class TFunction> static void Call(void* ParaFunction) {
         (*static_cast<TFunction*>(ParaFunction))();

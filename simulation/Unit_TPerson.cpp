@@ -23,18 +23,6 @@ std::vector<std::unique_ptr<TPerson>> Persons;
 
 namespace {
 
-constexpr double Pi = 3.141592653589793;
-
-// The counters run on after death and burial; let them wrap like the 32-bit
-// integers they are instead of overflowing.
-std::int32_t Increment(std::int32_t ParaValue) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ParaValue) + 1u);
-}
-
-std::int32_t Decrement(std::int32_t ParaValue) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(ParaValue) - 1u);
-}
-
 // Two cache lines a person: the passes read the first of them only, where they can.
 static_assert(sizeof(TPerson) == 128, "a person is two cache lines");
 
@@ -135,65 +123,6 @@ void TPerson::Initialize() {
     mDeadAfterInfectionCycle = Random(420) + 420;
     mBuriedAfterDeadCycle = Random(180) + 60;
     mSize = Random(3) + 3;
-}
-
-void TPerson::Think() {
-    mCycle = Increment(mCycle);
-    if (mStartChangeAngleAfterCycle < mCycle && mCycle < mStopChangeAngleAfterCycle)
-        mAngle = mAngle + mAngleChangeSpeed;
-    if (mCycle > mResetCycle)
-        mCycle = 0;
-
-    if (mInfected) {
-        mInfectionCycle = Increment(mInfectionCycle);
-        if (mInfectionCycle == mDeadAfterInfectionCycle)
-            mDead = true;
-    }
-    if (mDead) {
-        mDeadCycle = Increment(mDeadCycle);
-        if (mDeadCycle == mBuriedAfterDeadCycle)
-            mBuried = true;
-    }
-}
-
-void TPerson::Move() {
-    if (mQuarantined || mDead)
-        return;
-    // Same angle, same sine and cosine: only a changed heading is worked out
-    // anew (a NaN angle never matches and is worked out every time).
-    if (!(mAngle == mHeadingAngle)) {
-        const double r = mAngle * Pi / 180.0;
-        // Heading 0 walks down the screen, 90 to the right.
-        mHeadingSin = std::sin(r);
-        mHeadingCos = std::cos(r);
-        mHeadingAngle = mAngle;
-    }
-    mDirectionX = mHeadingSin;
-    mDirectionY = mHeadingCos;
-    mPositionX = mPositionX + mDirectionX * mSpeed;
-    mPositionY = mPositionY + mDirectionY * mSpeed;
-}
-
-void TPerson::KeepInside(std::int32_t ParaWidth, std::int32_t ParaHeight) {
-    const std::int32_t right = Decrement(ParaWidth);
-    const std::int32_t bottom = Decrement(ParaHeight);
-    // Four independent tests: on a field 0 wide both x tests fire and x ends at -1.
-    if (mPositionX < 0) {
-        mPositionX = 0;
-        mAngle = mAngle + 180;
-    }
-    if (mPositionY < 0) {
-        mPositionY = 0;
-        mAngle = mAngle + 180;
-    }
-    if (mPositionX > right) {
-        mPositionX = right;
-        mAngle = mAngle + 180;
-    }
-    if (mPositionY > bottom) {
-        mPositionY = bottom;
-        mAngle = mAngle + 180;
-    }
 }
 
 bool TPerson::Select(std::int32_t ParaX, std::int32_t ParaY) const {

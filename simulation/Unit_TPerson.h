@@ -84,7 +84,76 @@ public:
     }
     // A square while alive, a cross while a body lies unburied, a point for a grave.
     void Draw() const;
+
+private:
+    // The counters run on after death and burial; they wrap like the 32-bit
+    // integers they are instead of overflowing.
+    static std::int32_t Advance(std::int32_t ParaValue, std::int32_t ParaBy) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(ParaValue) +
+                                         static_cast<std::uint32_t>(ParaBy));
+    }
 };
+
+// The steps of every cycle are here, where the walks over the population can
+// inline them. Whether a person turns, is infected or dead varies from one
+// person to the next without a pattern, so those steps select rather than
+// branch: a value worked out for nothing is cheaper than a mispredicted jump.
+inline void TPerson::Think() {
+    const std::int32_t cycle = Advance(mCycle, 1);
+    const bool turning = mStartChangeAngleAfterCycle < cycle && cycle < mStopChangeAngleAfterCycle;
+    const double turned = mAngle + mAngleChangeSpeed;
+    mAngle = turning ? turned : mAngle;
+    mCycle = cycle > mResetCycle ? 0 : cycle;
+
+    const bool infected = mInfected;
+    const std::int32_t infection = Advance(mInfectionCycle, infected);
+    mInfectionCycle = infection;
+    const bool dead = mDead || (infected && infection == mDeadAfterInfectionCycle);
+    mDead = dead;
+    const std::int32_t sinceDeath = Advance(mDeadCycle, dead);
+    mDeadCycle = sinceDeath;
+    mBuried = mBuried || (dead && sinceDeath == mBuriedAfterDeadCycle);
+}
+
+inline void TPerson::Move() {
+    if (mQuarantined || mDead)
+        return;
+    // Same angle, same sine and cosine: only a changed heading is worked out
+    // anew (a NaN angle never matches and is worked out every time).
+    if (!(mAngle == mHeadingAngle)) {
+        const double r = mAngle * 3.141592653589793 / 180.0;
+        // Heading 0 walks down the screen, 90 to the right.
+        mHeadingSin = std::sin(r);
+        mHeadingCos = std::cos(r);
+        mHeadingAngle = mAngle;
+    }
+    mDirectionX = mHeadingSin;
+    mDirectionY = mHeadingCos;
+    mPositionX = mPositionX + mDirectionX * mSpeed;
+    mPositionY = mPositionY + mDirectionY * mSpeed;
+}
+
+inline void TPerson::KeepInside(std::int32_t ParaWidth, std::int32_t ParaHeight) {
+    const std::int32_t right = Advance(ParaWidth, -1);
+    const std::int32_t bottom = Advance(ParaHeight, -1);
+    // Four independent tests: on a field 0 wide both x tests fire and x ends at -1.
+    if (mPositionX < 0) {
+        mPositionX = 0;
+        mAngle = mAngle + 180;
+    }
+    if (mPositionY < 0) {
+        mPositionY = 0;
+        mAngle = mAngle + 180;
+    }
+    if (mPositionX > right) {
+        mPositionX = right;
+        mAngle = mAngle + 180;
+    }
+    if (mPositionY > bottom) {
+        mPositionY = bottom;
+        mAngle = mAngle + 180;
+    }
+}
 
 // Exclusive upper bound of a speed draw, in tenths of a pixel per cycle.
 extern std::int32_t SpeedRange;
