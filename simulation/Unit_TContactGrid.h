@@ -11,6 +11,10 @@
 // note what they find; the spreaders that this makes then search one after
 // the other, in any order.
 //
+// Most spreaders have nobody healthy within reach. A bit for each small tile
+// of the grid, set around every healthy person, tells them so before they
+// look at any entry.
+//
 // Contact is decided on copies of the positions and sizes taken at the build,
 // with TPerson::Touching, the arithmetic of Near itself. A position that is
 // not finite touches nobody (every difference with it is infinite or NaN), so
@@ -128,6 +132,13 @@ private:
         std::size_t mCount = 0;
     };
 
+    // A counting sort by row of one half's list.
+    struct TRowSort {
+        std::vector<std::int32_t> mRowOf; // of each entry
+        std::vector<std::int32_t> mCount; // entries by row
+        std::vector<std::int32_t> mFirst; // where this half's entries of a row go
+    };
+
     // What one half of the persons gives at the build, in index order. Each
     // on lines of its own: the two halves are filled at the same time.
     struct alignas(64) TPart {
@@ -138,6 +149,12 @@ private:
         std::vector<std::uint32_t> mBuried;
         TBounds mBounds;
         std::int32_t mLargestSize = std::numeric_limits<std::int32_t>::min();
+        std::int32_t mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
+        // Scratch of the sorts, which the two halves run at the same time.
+        TRowSort mCandidateRows;
+        TRowSort mSpreaderRows;
+        std::vector<std::int32_t> mRowCursor;
+        std::vector<std::int32_t> mColumnCursor;
     };
 
     // A first spreader touching a candidate: the candidate's place in
@@ -156,6 +173,44 @@ private:
         if (cell >= ParaCount - 1)
             return ParaCount - 1;
         return static_cast<std::int32_t>(cell); // the floor, being positive
+    }
+
+    // Tile column or row of a coordinate, as CellOf: a cell holds a square
+    // of mTilesPerCell by mTilesPerCell tiles, a power of two, so that the
+    // multiplication is exact and a tile lies in its cell.
+    std::int32_t TileOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
+        const double tile = (ParaValue - ParaOrigin) * mInverseCellSize * mTilesPerCell;
+        if (!(tile > 0))
+            return 0;
+        if (tile >= ParaCount - 1)
+            return ParaCount - 1;
+        return static_cast<std::int32_t>(tile);
+    }
+    // Marks the tiles of a candidate's row of tiles within mReachTiles of
+    // its own.
+    void Occupy(double ParaX, double ParaY) {
+        const std::int32_t column = TileOf(ParaX, mOriginX, mTileColumns);
+        const auto row = static_cast<std::size_t>(TileOf(ParaY, mOriginY, mTileRows));
+        std::uint64_t* bits = mOccupied.data() + row * mTileStride;
+        const std::int32_t last = std::min(column + mReachTiles, mTileColumns - 1);
+        for (std::int32_t c = std::max(column - mReachTiles, 0); c <= last; ++c)
+            bits[c / 64] |= std::uint64_t{1} << (c % 64);
+    }
+    // Whether a candidate may lie within reach of a person at (ParaX, ParaY)
+    // along both axes: most spreaders have nobody that close, and the bits
+    // of a few tile rows at their own tile column say so without a look at
+    // the entries.
+    bool AnyNear(double ParaX, double ParaY) const {
+        if (!mTiled)
+            return true;
+        const std::int32_t column = TileOf(ParaX, mOriginX, mTileColumns);
+        const std::int32_t row = TileOf(ParaY, mOriginY, mTileRows);
+        const std::int32_t last = std::min(row + mReachTiles, mTileRows - 1);
+        std::uint64_t any = 0;
+        for (std::int32_t r = std::max(row - mReachTiles, 0); r <= last; ++r)
+            any |= mOccupied[static_cast<std::size_t>(r) * mTileStride +
+                             static_cast<std::size_t>(column / 64)];
+        return ((any >> (column % 64)) & 1) != 0;
     }
 
     // Largest distance along one axis at which Near can still hold between a
@@ -179,39 +234,46 @@ private:
         // goes to both lists and counts in one.
         const bool infected = ParaPerson.mInfected;
         const bool candidate = finite & !infected;
-        ParaPart.mSpreaders.AddIf(entry, finite & infected & !ParaPerson.mBuried);
+        const bool spreader = finite & infected & !ParaPerson.mBuried;
+        ParaPart.mSpreaders.AddIf(entry, spreader);
         ParaPart.mCandidates.AddIf(entry, candidate);
         if (candidate && ParaPerson.mBuried)
             ParaPart.mBuried.push_back(entry.mIndex);
         constexpr std::int32_t kNoSize = std::numeric_limits<std::int32_t>::min();
         ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, candidate ? entry.mSize : kNoSize);
+        ParaPart.mLargestSpreaderSize =
+            std::max(ParaPart.mLargestSpreaderSize, spreader ? entry.mSize : kNoSize);
         TBounds& bounds = ParaPart.mBounds;
         bounds.mMinX = std::min(bounds.mMinX, candidate ? x : INFINITY);
         bounds.mMaxX = std::max(bounds.mMaxX, candidate ? x : -INFINITY);
         bounds.mMinY = std::min(bounds.mMinY, candidate ? y : INFINITY);
         bounds.mMaxY = std::max(bounds.mMaxY, candidate ? y : -INFINITY);
     }
-    // Cells over the bounds of the candidates, clipped near the field.
-    void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds);
-    // Both parts' lists ParaList by row into ParaSorted, in index order within
-    // a row; row r in [ParaStart[r], ParaStart[r + 1]).
-    void SortByRow(TEntryList TPart::*ParaList, std::vector<std::int32_t>& ParaRowOf,
-                   std::vector<std::int32_t>& ParaStart, std::vector<TEntry>& ParaSorted);
-    // The candidates by cell, from their order by row.
-    void SortCandidates();
+    // Cells over the bounds of the candidates, clipped near the field, and
+    // tiles no smaller than the reach of ParaLargestSize.
+    void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds,
+                      std::int32_t ParaLargestSize);
+    // The candidates by row into mByRow and the spreaders into mSpreaders,
+    // in index order within a row: each part counts its own, then places
+    // them, both parts at the same time.
+    void CountRows(TPart& ParaPart);
+    void PlaceByRow(TPart& ParaPart);
+    // Where each row of a list begins, over both parts, the lower first.
+    void RowStarts(TRowSort TPart::*ParaSort, std::vector<std::int32_t>& ParaStart);
+    // The candidates of rows [ParaFirst, ParaLast) by cell from their order
+    // by row, and their tiles' bits.
+    void SortColumns(TPart& ParaScratch, std::int32_t ParaFirst, std::int32_t ParaLast);
     // The contacts of the first spreaders of rows [ParaFirst, ParaLast).
-    void Search(std::int32_t ParaFirst, std::int32_t ParaLast, std::vector<TContact>& ParaFound);
+    void Search(std::int32_t ParaFirst, std::int32_t ParaLast,
+                std::vector<TContact>& ParaFound) const;
     // Infects whom ParaSpreader touches; a healthy person of a higher index
     // becomes a spreader of this pass.
     template <class TInfect> void SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect);
     template <class TInfect>
     void Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect);
 
-    TPart mParts[2];                          // the lower and the upper half of the persons
-    std::vector<std::int32_t> mRowOf;         // scratch of the candidates' sort
-    std::vector<std::int32_t> mSpreaderRowOf; // scratch of the spreaders' sort
-    std::vector<TEntry> mByRow;               // the candidates by row
-    std::vector<std::int32_t> mCursor;        // scratch of the sort by column
+    TPart mParts[2];            // the lower and the upper half of the persons
+    std::vector<TEntry> mByRow; // the candidates by row
     std::vector<std::int32_t> mRowStart;
     // The candidates by cell, the cells row by row: cell c holds
     // [mStart[c], mStart[c + 1]). One that leaves the index stays in its place
@@ -219,8 +281,24 @@ private:
     // are searched in one sweep over their entries.
     std::vector<TEntry> mEntries;
     std::vector<std::int32_t> mStart;
-    std::vector<TEntry> mSpreaders; // the first spreaders by row
+    std::vector<std::int32_t> mColumnOf; // scratch of the sort by column
+    std::vector<TEntry> mSpreaders;      // the first spreaders by row
     std::vector<std::int32_t> mSpreaderStart;
+    // The rows of the two sides of the sort by column and of the search:
+    // [0, middle) and [middle, mRows), of about as many entries each.
+    std::int32_t mCandidateMiddle = 0;
+    std::int32_t mSpreaderMiddle = 0;
+    // A bit for each tile that holds a candidate, row by row of tiles, each
+    // row in mTileStride words.
+    std::vector<std::uint64_t> mOccupied;
+    double mTilesPerCell = 1;
+    std::int32_t mTileColumns = 1;
+    std::int32_t mTileRows = 1;
+    std::size_t mTileStride = 1;
+    // Tiles along one axis between any spreader's tile and that of a person
+    // it may touch; without the bits (mTiled false) when that is too many.
+    std::int32_t mReachTiles = 0;
+    bool mTiled = false;
     std::vector<TContact> mFound[2]; // by the lower and the upper rows
     std::vector<TEntry> mMade;       // spreaders made by this pass, still to search
     enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
@@ -286,6 +364,8 @@ void TContactGrid::Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaIn
 template <class TInfect>
 void TContactGrid::SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect) {
     const TEntry s = ParaSpreader; // mMade may grow under the reference
+    if (!AnyNear(s.mX, s.mY))
+        return;
     ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
         if (!TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
             return false;
@@ -299,11 +379,16 @@ template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     mMade.clear();
     if (mRemaining == 0)
         return;
-    // The first spreaders only read the grid: the two halves of the rows
-    // search at the same time, and what they found is taken in afterwards.
-    const std::int32_t middle = mRows / 2;
+    // The first spreaders only read the grid: those of the upper and the
+    // lower rows search at the same time, and what they found is taken in
+    // afterwards.
+    const std::size_t spreaders = mSpreaders.size();
+    const auto middle =
+        static_cast<std::int32_t>(std::lower_bound(mSpreaderStart.begin(), mSpreaderStart.end() - 1,
+                                                   static_cast<std::int32_t>(spreaders / 2)) -
+                                  mSpreaderStart.begin());
     TPassWorker::Shared().Both(
-        mSpreaders.size() >= TPassWorker::kShareFrom, [&] { Search(0, middle, mFound[0]); },
+        spreaders >= TPassWorker::kShareFrom, [&] { Search(0, middle, mFound[0]); },
         [&] { Search(middle, mRows, mFound[1]); });
     for (const auto& found : mFound) {
         for (const TContact& contact : found) {

@@ -1,5 +1,8 @@
 #include "SimulationFixture.h"
 
+#include <cmath>
+#include <vector>
+
 class DiseaseTest : public SimulationTest {
 protected:
     void SetUp() override {
@@ -162,4 +165,45 @@ TEST_F(DiseaseTest, ResetMidOutbreakStopsSpreading) {
     EXPECT_FALSE(Disease->mPatientZeroExists);
     Disease->Infect();
     EXPECT_FALSE(Persons[1]->mInfected);
+}
+
+TEST_F(DiseaseTest, NoContactAtTheEdgeOfReachIsMissedWhereverThePairStands) {
+    // Pairs far apart from each other: a spreader larger than any healthy
+    // person, and a healthy person at exactly the contact distance or a hair
+    // beyond it, in every direction, at offsets that put the two on either
+    // side of every kind of border of the grid.
+    StartOutbreak();
+    SetField(3000, 3000);
+    const double contact = 9 + 3;
+    std::vector<bool> touching;
+    for (int k = 0; k < 1600; ++k) {
+        const double x = 40 + (k % 40) * 70 + (k % 17) * 0.37;
+        const double y = 40 + (k / 40) * 70 + (k % 13) * 0.41;
+        double dx = contact * std::cos(k * 0.7);
+        double dy = contact * std::sin(k * 0.7);
+        if (k % 4 == 0) {
+            dx = k % 8 == 0 ? contact : -contact;
+            dy = 0;
+        } else if (k % 4 == 1) {
+            dx = 0;
+            dy = k % 8 == 1 ? contact : -contact;
+        }
+        double otherX = x + dx;
+        if (k % 3 == 2)
+            otherX = std::nextafter(otherX, dx < 0 ? -INFINITY : INFINITY);
+        const TPerson& spreader = AddPerson(x, y, 9, true);
+        const TPerson& other = AddPerson(otherX, y + dy, 3);
+        touching.push_back(spreader.Near(other));
+    }
+    Disease->Infect();
+    int caught = 0;
+    for (std::size_t k = 0; k < touching.size(); ++k) {
+        const TPerson& other = *Persons[2 * k + 1];
+        EXPECT_EQ(other.mInfected, touching[k])
+            << "pair " << k << " at (" << other.mPositionX << ", " << other.mPositionY << ")";
+        caught += other.mInfected;
+    }
+    // Both kinds are there: touching, and a hair too far.
+    EXPECT_GT(caught, 800);
+    EXPECT_LT(caught, 1600);
 }
