@@ -15,6 +15,15 @@
 // of the grid, set around every healthy person, tells them so before they
 // look at any entry.
 //
+// The rows are grouped in bands of a few thousand candidates, small enough
+// for a core's cache: the copies are first put in order by band, which
+// writes to few places at a time, and then each band is sorted by cell and
+// searched by its spreaders while it is still in the cache. The two halves
+// of the bands are worked on at the same time. A walk that hands over its
+// copy counts the bands as it goes, on cells chosen before it set out: it
+// keeps everybody on the field, and the candidates are about as many as at
+// the last pass.
+//
 // Contact is decided on copies of the positions and sizes taken at the build,
 // with TPerson::Touching, the arithmetic of Near itself. A position that is
 // not finite touches nobody (every difference with it is infinite or NaN), so
@@ -27,6 +36,7 @@
 #include "simulation/Unit_TPerson.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -56,13 +66,14 @@ public:
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
 
     // The copy handed over by a walk over all ParaCount persons that has them
-    // in the cache anyway: Collect each person, in index order within each of
-    // the two parts (part 0 the lower indices), once it will not change before
-    // the next Build. Whoever changes a person in between, before that Build,
-    // must say so with Changed; anything else drops the copy.
-    void BeginCollect(std::size_t ParaCount);
+    // in the cache anyway and keeps them on ParaField: Collect each person,
+    // in index order within each of the two parts (part 0 the lower
+    // indices), once it will not change before the next Build. Whoever
+    // changes a person in between, before that Build, must say so with
+    // Changed; anything else drops the copy.
+    void BeginCollect(std::size_t ParaCount, const TField& ParaField);
     void Collect(std::size_t ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
-        Add(mParts[ParaPart], ParaIndex, ParaPerson);
+        Add<true>(mParts[ParaPart], ParaIndex, ParaPerson);
     }
     void EndCollect() { mCollected = true; }
     void Changed(std::size_t ParaIndex, const TPerson& ParaPerson);
@@ -87,8 +98,11 @@ public:
     std::int32_t Columns() const { return mColumns; }
     std::int32_t Rows() const { return mRows; }
     double CellSize() const { return mCellSize; }
+    std::size_t Bands() const { return mBands; }
 
 private:
+    static constexpr std::size_t kMostBands = 64;
+
     struct TBounds {
         double mMinX = INFINITY;
         double mMaxX = -INFINITY;
@@ -132,13 +146,6 @@ private:
         std::size_t mCount = 0;
     };
 
-    // A counting sort by row of one half's list.
-    struct TRowSort {
-        std::vector<std::int32_t> mRowOf; // of each entry
-        std::vector<std::int32_t> mCount; // entries by row
-        std::vector<std::int32_t> mFirst; // where this half's entries of a row go
-    };
-
     // What one half of the persons gives at the build, in index order. Each
     // on lines of its own: the two halves are filled at the same time.
     struct alignas(64) TPart {
@@ -150,11 +157,13 @@ private:
         TBounds mBounds;
         std::int32_t mLargestSize = std::numeric_limits<std::int32_t>::min();
         std::int32_t mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
-        // Scratch of the sorts, which the two halves run at the same time.
-        TRowSort mCandidateRows;
-        TRowSort mSpreaderRows;
-        std::vector<std::int32_t> mRowCursor;
-        std::vector<std::int32_t> mColumnCursor;
+        // Entries of each band, and where this half's go in the lists by band.
+        std::array<std::int32_t, kMostBands> mCandidatesInBand{};
+        std::array<std::int32_t, kMostBands> mSpreadersInBand{};
+        std::array<std::int32_t, kMostBands> mCandidatesFrom{};
+        std::array<std::int32_t, kMostBands> mSpreadersFrom{};
+        // Scratch of the sort by cell of the bands this half's thread sorts.
+        std::vector<std::int32_t> mCellCursor;
     };
 
     // A first spreader touching a candidate: the candidate's place in
@@ -173,6 +182,9 @@ private:
         if (cell >= ParaCount - 1)
             return ParaCount - 1;
         return static_cast<std::int32_t>(cell); // the floor, being positive
+    }
+    std::size_t BandOf(double ParaY) const {
+        return mBandOfRow[static_cast<std::size_t>(CellOf(ParaY, mOriginY, mRows))];
     }
 
     // Tile column or row of a coordinate, as CellOf: a cell holds a square
@@ -225,7 +237,10 @@ private:
     void Prepare(std::size_t ParaCount);
     void Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, std::size_t ParaBegin,
               std::size_t ParaEnd, TPart& ParaPart);
-    static void Add(TPart& ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
+    // A person into the lists of a part. A walk's copy counts the bands on
+    // cells chosen beforehand; any other notes the bounds for choosing them.
+    template <bool ParaFromWalk>
+    void Add(TPart& ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
         const double x = ParaPerson.mPositionX;
         const double y = ParaPerson.mPositionY;
         const bool finite = std::isfinite(x) & std::isfinite(y);
@@ -243,28 +258,33 @@ private:
         ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, candidate ? entry.mSize : kNoSize);
         ParaPart.mLargestSpreaderSize =
             std::max(ParaPart.mLargestSpreaderSize, spreader ? entry.mSize : kNoSize);
-        TBounds& bounds = ParaPart.mBounds;
-        bounds.mMinX = std::min(bounds.mMinX, candidate ? x : INFINITY);
-        bounds.mMaxX = std::max(bounds.mMaxX, candidate ? x : -INFINITY);
-        bounds.mMinY = std::min(bounds.mMinY, candidate ? y : INFINITY);
-        bounds.mMaxY = std::max(bounds.mMaxY, candidate ? y : -INFINITY);
+        if constexpr (ParaFromWalk) {
+            const std::size_t band = BandOf(y);
+            ParaPart.mCandidatesInBand[band] += candidate;
+            ParaPart.mSpreadersInBand[band] += spreader;
+        } else {
+            TBounds& bounds = ParaPart.mBounds;
+            bounds.mMinX = std::min(bounds.mMinX, candidate ? x : INFINITY);
+            bounds.mMaxX = std::max(bounds.mMaxX, candidate ? x : -INFINITY);
+            bounds.mMinY = std::min(bounds.mMinY, candidate ? y : INFINITY);
+            bounds.mMaxY = std::max(bounds.mMaxY, candidate ? y : -INFINITY);
+        }
     }
-    // Cells over the bounds of the candidates, clipped near the field, and
-    // tiles no smaller than the reach of ParaLargestSize.
-    void ChooseLayout(const TField* ParaField, const TBounds& ParaBounds,
-                      std::int32_t ParaLargestSize);
-    // The candidates by row into mByRow and the spreaders into mSpreaders,
-    // in index order within a row: each part counts its own, then places
-    // them, both parts at the same time.
-    void CountRows(TPart& ParaPart);
-    void PlaceByRow(TPart& ParaPart);
-    // Where each row of a list begins, over both parts, the lower first.
-    void RowStarts(TRowSort TPart::*ParaSort, std::vector<std::int32_t>& ParaStart);
-    // The candidates of rows [ParaFirst, ParaLast) by cell from their order
-    // by row, and their tiles' bits.
-    void SortColumns(TPart& ParaScratch, std::int32_t ParaFirst, std::int32_t ParaLast);
-    // The contacts of the first spreaders of rows [ParaFirst, ParaLast).
-    void Search(std::int32_t ParaFirst, std::int32_t ParaLast,
+    // Cells over ParaBounds, clipped near the field, for about ParaCount
+    // candidates of sizes up to ParaLargestSize, and the bands of their rows.
+    void ChooseCells(const TField* ParaField, const TBounds& ParaBounds, std::size_t ParaCount,
+                     std::int32_t ParaLargestSize);
+    // Tiles no smaller than the reach of ParaLargestSize.
+    void ChooseTiles(std::int32_t ParaLargestSize);
+    // Counts the entries of each band in a part's lists.
+    void CountBands(TPart& ParaPart);
+    // A part's lists into mByBand and mSpreaders, in index order within a band.
+    void PlaceByBand(TPart& ParaPart);
+    // Bands [ParaFirst, ParaLast) of mByBand by cell into mEntries, and
+    // their tiles' bits.
+    void SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::size_t ParaLast);
+    // The contacts of the first spreaders of bands [ParaFirst, ParaLast).
+    void Search(std::size_t ParaFirst, std::size_t ParaLast,
                 std::vector<TContact>& ParaFound) const;
     // Infects whom ParaSpreader touches; a healthy person of a higher index
     // becomes a spreader of this pass.
@@ -272,22 +292,26 @@ private:
     template <class TInfect>
     void Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect);
 
-    TPart mParts[2];            // the lower and the upper half of the persons
-    std::vector<TEntry> mByRow; // the candidates by row
-    std::vector<std::int32_t> mRowStart;
+    TPart mParts[2];             // the lower and the upper half of the persons
+    std::vector<TEntry> mByBand; // the candidates by band
     // The candidates by cell, the cells row by row: cell c holds
     // [mStart[c], mStart[c + 1]). One that leaves the index stays in its place
     // with a NaN abscissa, which no search can reach, so that a row's cells
     // are searched in one sweep over their entries.
     std::vector<TEntry> mEntries;
     std::vector<std::int32_t> mStart;
-    std::vector<std::int32_t> mColumnOf; // scratch of the sort by column
-    std::vector<TEntry> mSpreaders;      // the first spreaders by row
+    std::vector<std::int32_t> mCellOf; // scratch of the sort by cell
+    std::vector<TEntry> mSpreaders;    // the first spreaders by band
+    // Band b: rows [mBandRow[b], mBandRow[b + 1]), candidates [mCandidateStart[b],
+    // mCandidateStart[b + 1]) of mByBand and mEntries, spreaders likewise.
+    std::size_t mBands = 1;
+    std::vector<std::uint8_t> mBandOfRow;
+    std::vector<std::int32_t> mBandRow;
+    std::vector<std::int32_t> mCandidateStart;
     std::vector<std::int32_t> mSpreaderStart;
-    // The rows of the two sides of the sort by column and of the search:
-    // [0, middle) and [middle, mRows), of about as many entries each.
-    std::int32_t mCandidateMiddle = 0;
-    std::int32_t mSpreaderMiddle = 0;
+    // The bands of the two sides: [0, mSide) and [mSide, mBands), of about
+    // as much work each.
+    std::size_t mSide = 1;
     // A bit for each tile that holds a candidate, row by row of tiles, each
     // row in mTileStride words.
     std::vector<std::uint64_t> mOccupied;
@@ -299,7 +323,7 @@ private:
     // it may touch; without the bits (mTiled false) when that is too many.
     std::int32_t mReachTiles = 0;
     bool mTiled = false;
-    std::vector<TContact> mFound[2]; // by the lower and the upper rows
+    std::vector<TContact> mFound[2]; // by the two sides
     std::vector<TEntry> mMade;       // spreaders made by this pass, still to search
     enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
     std::vector<std::uint8_t> mMarks; // by person index
@@ -311,6 +335,9 @@ private:
     std::size_t mRemaining = 0;
     bool mCollected = false;         // a handed-over copy waits for the next Build
     std::size_t mCollectedCount = 0; // of that many persons
+    // What the last build found, for the cells of the next walk's copy.
+    std::size_t mLastCandidates = 0;
+    std::int32_t mLastLargestSize = 1;
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;
     double mOriginY = 0;
@@ -379,17 +406,12 @@ template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     mMade.clear();
     if (mRemaining == 0)
         return;
-    // The first spreaders only read the grid: those of the upper and the
-    // lower rows search at the same time, and what they found is taken in
+    // The first spreaders only read the grid: those of the two sides of the
+    // bands search at the same time, and what they found is taken in
     // afterwards.
-    const std::size_t spreaders = mSpreaders.size();
-    const auto middle =
-        static_cast<std::int32_t>(std::lower_bound(mSpreaderStart.begin(), mSpreaderStart.end() - 1,
-                                                   static_cast<std::int32_t>(spreaders / 2)) -
-                                  mSpreaderStart.begin());
     TPassWorker::Shared().Both(
-        spreaders >= TPassWorker::kShareFrom, [&] { Search(0, middle, mFound[0]); },
-        [&] { Search(middle, mRows, mFound[1]); });
+        mSpreaders.size() >= TPassWorker::kShareFrom, [&] { Search(0, mSide, mFound[0]); },
+        [&] { Search(mSide, mBands, mFound[1]); });
     for (const auto& found : mFound) {
         for (const TContact& contact : found) {
             TEntry& other = mEntries[contact.mEntry];

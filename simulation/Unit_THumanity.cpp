@@ -84,7 +84,7 @@ void THumanity::ThinkAndMove(TContactGrid* ParaContacts) {
     const std::int32_t width = Field->Width();
     const std::int32_t height = Field->Height();
     if (ParaContacts != nullptr)
-        ParaContacts->BeginCollect(Persons.size());
+        ParaContacts->BeginCollect(Persons.size(), *Field);
     // Each person's steps touch that person only, so the two halves of the
     // list can take theirs at the same time.
     TPassWorker::Shared().Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
