@@ -18,6 +18,8 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 
 // Candidates of a band: its entries, starts and bits then fit a core's cache.
 constexpr double kBandCandidates = 4096;
+// Room in a walk's band beyond what it held at the last pass, and an eighth.
+constexpr std::int32_t kRoomToSpare = 32;
 // Words of tile bits no more than that many, and a spreader's reach no more
 // tiles than that.
 constexpr double kMostReachTiles = 3;
@@ -27,24 +29,23 @@ constexpr double kMostWords = 1 << 16;
 
 void TContactGrid::Prepare(std::size_t ParaCount) {
     // Room for everybody on each list, so that no pass after the first of a
-    // population allocates, however the outbreak goes.
+    // population allocates, however the outbreak goes: a walk's bands take
+    // at most an eighth more than they hold, and a slot more each.
+    const std::size_t half = ParaCount / 2 + 1;
     for (TPart& part : mParts) {
         part.mBounds = TBounds{};
         part.mLargestSize = std::numeric_limits<std::int32_t>::min();
         part.mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
-        part.mSpreaders.Reset(ParaCount);
-        part.mCandidates.Reset(ParaCount);
+        for (TBandedList* list : {&part.mSpreaders, &part.mCandidates})
+            list->Reserve(2 * half + kRoomToSpare * kMostBands);
         part.mBuried.clear();
         part.mBuried.reserve(ParaCount);
-        part.mCandidatesInBand.fill(0);
-        part.mSpreadersInBand.fill(0);
         part.mCellCursor.reserve(2 * ParaCount + 16);
     }
     // The layout never takes more cells, or rows, than this.
     mBandOfRow.reserve(2 * ParaCount + 17);
     mBandRow.reserve(kMostBands + 1);
     mCandidateStart.reserve(kMostBands + 1);
-    mSpreaderStart.reserve(kMostBands + 1);
     mStart.reserve(2 * ParaCount + 17);
 }
 
@@ -54,66 +55,54 @@ void TContactGrid::BeginCollect(std::size_t ParaCount, const TField& ParaField) 
     mCollectedCount = ParaCount;
     // The walk keeps everybody on the field, 0 .. size - 1 along each axis
     // (at size - 1 if that is below 0), or at a NaN: the cells can be chosen
-    // now, for about as many candidates as the last pass had.
-    const double right = static_cast<double>(ParaField.Width()) - 1;
-    const double bottom = static_cast<double>(ParaField.Height()) - 1;
-    TBounds onField;
-    onField.mMinX = std::min(0.0, right);
-    onField.mMaxX = std::max(0.0, right);
-    onField.mMinY = std::min(0.0, bottom);
-    onField.mMaxY = std::max(0.0, bottom);
+    // now, for about as many candidates as the last pass had. They stay as
+    // they are while the field does and the candidates are not far off, so
+    // that the bands keep their persons from one pass to the next.
     const std::size_t expected =
         std::min(ParaCount, mLastCandidates > 0 ? mLastCandidates : ParaCount / 2 + 1);
-    ChooseCells(&ParaField, onField, expected, mLastLargestSize);
+    const bool keep = mCellsForWalk && mCellsWidth == ParaField.Width() &&
+                      mCellsHeight == ParaField.Height() && 4 * expected <= 5 * mCellsCandidates &&
+                      4 * mCellsCandidates <= 5 * expected;
+    if (!keep) {
+        const double right = static_cast<double>(ParaField.Width()) - 1;
+        const double bottom = static_cast<double>(ParaField.Height()) - 1;
+        TBounds onField;
+        onField.mMinX = std::min(0.0, right);
+        onField.mMaxX = std::max(0.0, right);
+        onField.mMinY = std::min(0.0, bottom);
+        onField.mMaxY = std::max(0.0, bottom);
+        ChooseCells(&ParaField, onField, expected, mLastLargestSize);
+        mCellsForWalk = true;
+        mCellsWidth = ParaField.Width();
+        mCellsHeight = ParaField.Height();
+        mCellsCandidates = expected;
+        mLastBands = false;
+    }
+    MakeRoom();
 }
 
-void TContactGrid::Changed(std::size_t ParaIndex, const TPerson& ParaPerson) {
-    if (!mCollected)
-        return;
-    // Out of whichever list holds it, then back in by its new state, each
-    // list kept in index order across its two parts, and its band counted.
-    // The largest sizes may stay larger than they are: they only widen the
-    // search.
-    const auto index = static_cast<std::uint32_t>(ParaIndex);
-    const auto byIndex = [](const TEntry& ParaEntry, std::uint32_t ParaValue) {
-        return ParaEntry.mIndex < ParaValue;
-    };
-    const double x = ParaPerson.mPositionX;
-    const double y = ParaPerson.mPositionY;
-    const bool finite = std::isfinite(x) && std::isfinite(y);
-    const TEntry entry{x, y, ParaPerson.mSize, index};
-    TEntryList TPart::*into = nullptr;
-    if (finite && !ParaPerson.mInfected)
-        into = &TPart::mCandidates;
-    else if (finite && !ParaPerson.mBuried)
-        into = &TPart::mSpreaders;
-    const auto countOf = [](TEntryList TPart::*ParaList) {
-        return ParaList == &TPart::mCandidates ? &TPart::mCandidatesInBand
-                                               : &TPart::mSpreadersInBand;
-    };
-    for (TEntryList TPart::*list : {&TPart::mSpreaders, &TPart::mCandidates}) {
-        for (TPart& part : mParts) {
-            TEntryList& entries = part.*list;
-            TEntry* at = std::lower_bound(entries.begin(), entries.end(), index, byIndex);
-            if (at != entries.end() && at->mIndex == index) {
-                --(part.*countOf(list))[BandOf(at->mY)];
-                entries.Erase(at);
+void TContactGrid::MakeRoom() {
+    // Persons walk a few pixels a cycle and bands are many cells high: a
+    // band holds about what it held at the last pass, give or take those
+    // who caught the disease. Without that pass, by the band's share of the
+    // rows of what the last pass had in all, or of everybody.
+    const auto rows = static_cast<double>(mRows);
+    for (TPart& part : mParts) {
+        for (TBandedList* list : {&part.mSpreaders, &part.mCandidates}) {
+            std::array<std::int32_t, kMostBands> room{};
+            std::int32_t total = 0;
+            for (std::size_t b = 0; b < mBands; ++b)
+                total += list->Count(b);
+            if (!mLastBands)
+                total = static_cast<std::int32_t>(mCollectedCount / 2 + 1);
+            for (std::size_t b = 0; b < mBands; ++b) {
+                const double share = (mBandRow[b + 1] - mBandRow[b]) / rows;
+                const std::int32_t last = mLastBands
+                                              ? list->Count(b)
+                                              : static_cast<std::int32_t>(std::ceil(total * share));
+                room[b] = last + last / 8 + kRoomToSpare;
             }
-        }
-        if (list != into)
-            continue;
-        TPart& part = !(mParts[1].*list).empty() && (mParts[1].*list).front().mIndex < index
-                          ? mParts[1]
-                          : mParts[0];
-        TEntryList& entries = part.*list;
-        entries.Insert(std::lower_bound(entries.begin(), entries.end(), index, byIndex), entry);
-        ++(part.*countOf(list))[BandOf(y)];
-        if (list == &TPart::mCandidates) {
-            if (ParaPerson.mBuried)
-                part.mBuried.push_back(index);
-            part.mLargestSize = std::max(part.mLargestSize, ParaPerson.mSize);
-        } else {
-            part.mLargestSpreaderSize = std::max(part.mLargestSpreaderSize, ParaPerson.mSize);
+            list->Lay(room, mBands);
         }
     }
 }
@@ -123,8 +112,7 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     const std::size_t count = ParaPersons.size();
     // The sorted lists are only resized below, never cleared: a resize
     // within the last size writes nothing.
-    for (auto* list : {&mByBand, &mEntries, &mSpreaders})
-        list->reserve(count);
+    mEntries.reserve(count);
     mMade.clear();
     mMade.reserve(count);
     mCellOf.reserve(count);
@@ -136,74 +124,75 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
 
     TPassWorker& worker = TPassWorker::Shared();
     const bool share = count >= TPassWorker::kShareFrom;
-    const bool collected = mCollected && mCollectedCount == count;
+    bool collected = mCollected && mCollectedCount == count;
+    for (const TPart& part : mParts)
+        collected = collected && !part.mSpreaders.Full() && !part.mCandidates.Full();
     mCollected = false;
     if (!collected) {
+        // The persons' own copy: in index order first, for the bounds and
+        // the count that choose the cells, then by band.
         Prepare(count);
+        for (TPart& part : mParts) {
+            part.mCopiedSpreaders.Reset(count);
+            part.mCopiedCandidates.Reset(count);
+        }
         worker.Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
             Copy(ParaPersons, ParaBegin, ParaEnd, mParts[ParaBegin == 0 ? 0 : 1]);
         });
+        TBounds bounds;
+        std::size_t candidates = 0;
+        std::int32_t largest = std::numeric_limits<std::int32_t>::min();
+        for (const TPart& part : mParts) {
+            bounds.mMinX = std::min(bounds.mMinX, part.mBounds.mMinX);
+            bounds.mMaxX = std::max(bounds.mMaxX, part.mBounds.mMaxX);
+            bounds.mMinY = std::min(bounds.mMinY, part.mBounds.mMinY);
+            bounds.mMaxY = std::max(bounds.mMaxY, part.mBounds.mMaxY);
+            candidates += part.mCopiedCandidates.size();
+            largest = std::max(largest, part.mLargestSize);
+        }
+        ChooseCells(ParaField, bounds, candidates, largest);
+        mCellsForWalk = false;
+        worker.Both(
+            share, [&] { PlaceByBand(mParts[0]); }, [&] { PlaceByBand(mParts[1]); });
     }
-    TBounds bounds;
     mLargestSize = std::numeric_limits<std::int32_t>::min();
     std::int32_t largestSpreader = std::numeric_limits<std::int32_t>::min();
     mRemaining = 0;
-    std::size_t spreaders = 0;
+    mSpreaderCount = 0;
     for (const TPart& part : mParts) {
-        bounds.mMinX = std::min(bounds.mMinX, part.mBounds.mMinX);
-        bounds.mMaxX = std::max(bounds.mMaxX, part.mBounds.mMaxX);
-        bounds.mMinY = std::min(bounds.mMinY, part.mBounds.mMinY);
-        bounds.mMaxY = std::max(bounds.mMaxY, part.mBounds.mMaxY);
         mLargestSize = std::max(mLargestSize, part.mLargestSize);
         largestSpreader = std::max(largestSpreader, part.mLargestSpreaderSize);
-        mRemaining += part.mCandidates.size();
-        spreaders += part.mSpreaders.size();
     }
-    if (!collected) {
-        ChooseCells(ParaField, bounds, mRemaining, mLargestSize);
-        worker.Both(
-            share, [&] { CountBands(mParts[0]); }, [&] { CountBands(mParts[1]); });
+    // Where each band's candidates begin, the lower part's first.
+    mCandidateStart.resize(mBands + 1);
+    for (std::size_t b = 0; b < mBands; ++b) {
+        mCandidateStart[b] = static_cast<std::int32_t>(mRemaining);
+        for (const TPart& part : mParts) {
+            mRemaining += static_cast<std::size_t>(part.mCandidates.Count(b));
+            mSpreaderCount += static_cast<std::size_t>(part.mSpreaders.Count(b));
+        }
     }
+    mCandidateStart[mBands] = static_cast<std::int32_t>(mRemaining);
     if (mRemaining > 0) {
         mLastCandidates = mRemaining;
         mLastLargestSize = mLargestSize;
     }
+    mLastBands = collected;
     mMarks.assign(count, 0);
     for (const TPart& part : mParts)
         for (std::uint32_t index : part.mBuried)
             mMarks[index] |= kCannotSpread;
     ChooseTiles(std::max(mLargestSize, largestSpreader));
 
-    // Where each band begins in the lists by band, and each part's entries
-    // in it, the lower part's first; then each part places its own.
-    mCandidateStart.resize(mBands + 1);
-    mSpreaderStart.resize(mBands + 1);
-    std::int32_t candidatesBefore = 0;
-    std::int32_t spreadersBefore = 0;
-    for (std::size_t b = 0; b < mBands; ++b) {
-        mCandidateStart[b] = candidatesBefore;
-        mSpreaderStart[b] = spreadersBefore;
-        for (TPart& part : mParts) {
-            part.mCandidatesFrom[b] = candidatesBefore;
-            part.mSpreadersFrom[b] = spreadersBefore;
-            candidatesBefore += part.mCandidatesInBand[b];
-            spreadersBefore += part.mSpreadersInBand[b];
-        }
-    }
-    mCandidateStart[mBands] = candidatesBefore;
-    mSpreaderStart[mBands] = spreadersBefore;
-    mByBand.resize(mRemaining);
-    mSpreaders.resize(spreaders);
-    worker.Both(
-        share, [&] { PlaceByBand(mParts[0]); }, [&] { PlaceByBand(mParts[1]); });
-
     // The two sides take about as many entries each, sort their bands by
     // cell and later search them.
-    const std::size_t total = mRemaining + spreaders;
-    mSide = 1;
-    while (mSide < mBands &&
-           2 * static_cast<std::size_t>(mCandidateStart[mSide] + mSpreaderStart[mSide]) < total)
-        ++mSide;
+    const std::size_t total = mRemaining + mSpreaderCount;
+    std::size_t before = 0;
+    for (mSide = 0; mSide < mBands && 2 * before < total; ++mSide)
+        for (const TPart& part : mParts)
+            before += static_cast<std::size_t>(part.mCandidates.Count(mSide) +
+                                               part.mSpreaders.Count(mSide));
+    mSide = std::clamp<std::size_t>(mSide, 1, mBands);
     mStart.resize(static_cast<std::size_t>(mColumns) * static_cast<std::size_t>(mRows) + 1);
     mEntries.resize(mRemaining);
     mCellOf.resize(mRemaining);
@@ -224,23 +213,17 @@ void TContactGrid::Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons
     }
 }
 
-void TContactGrid::CountBands(TPart& ParaPart) {
-    ParaPart.mCandidatesInBand.fill(0);
-    ParaPart.mSpreadersInBand.fill(0);
-    for (const TEntry& entry : ParaPart.mCandidates)
-        ++ParaPart.mCandidatesInBand[BandOf(entry.mY)];
-    for (const TEntry& entry : ParaPart.mSpreaders)
-        ++ParaPart.mSpreadersInBand[BandOf(entry.mY)];
-}
-
 void TContactGrid::PlaceByBand(TPart& ParaPart) {
-    // A few bands, so a few places written at a time: each stays in the cache.
-    std::array<std::int32_t, kMostBands> cursor = ParaPart.mCandidatesFrom;
-    for (const TEntry& entry : ParaPart.mCandidates)
-        mByBand[static_cast<std::size_t>(cursor[BandOf(entry.mY)]++)] = entry;
-    cursor = ParaPart.mSpreadersFrom;
-    for (const TEntry& entry : ParaPart.mSpreaders)
-        mSpreaders[static_cast<std::size_t>(cursor[BandOf(entry.mY)]++)] = entry;
+    const auto place = [&](const TEntryList& ParaCopied, TBandedList& ParaList) {
+        std::array<std::int32_t, kMostBands> room{};
+        for (const TEntry& entry : ParaCopied)
+            ++room[BandOf(entry.mY)];
+        ParaList.Lay(room, mBands);
+        for (const TEntry& entry : ParaCopied)
+            ParaList.Add(BandOf(entry.mY), entry);
+    };
+    place(ParaPart.mCopiedCandidates, ParaPart.mCandidates);
+    place(ParaPart.mCopiedSpreaders, ParaPart.mSpreaders);
 }
 
 void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::size_t ParaLast) {
@@ -254,15 +237,17 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
         const auto firstRow = static_cast<std::size_t>(mBandRow[b]);
         const auto lastRow = static_cast<std::size_t>(mBandRow[b + 1]);
         const auto begin = static_cast<std::size_t>(mCandidateStart[b]);
-        const auto end = static_cast<std::size_t>(mCandidateStart[b + 1]);
         cursor.assign((lastRow - firstRow) * columns, 0);
-        for (std::size_t k = begin; k < end; ++k) {
-            const TEntry& entry = mByBand[k];
-            const auto row = static_cast<std::size_t>(CellOf(entry.mY, mOriginY, mRows));
-            const auto column = static_cast<std::size_t>(CellOf(entry.mX, mOriginX, mColumns));
-            const auto cell = static_cast<std::int32_t>((row - firstRow) * columns + column);
-            mCellOf[k] = cell;
-            ++cursor[static_cast<std::size_t>(cell)];
+        std::size_t k = begin;
+        for (const TPart& part : mParts) {
+            for (const TEntry* entry = part.mCandidates.begin(b); entry != part.mCandidates.end(b);
+                 ++entry, ++k) {
+                const auto row = static_cast<std::size_t>(CellOf(entry->mY, mOriginY, mRows));
+                const auto column = static_cast<std::size_t>(CellOf(entry->mX, mOriginX, mColumns));
+                const auto cell = static_cast<std::int32_t>((row - firstRow) * columns + column);
+                mCellOf[k] = cell;
+                ++cursor[static_cast<std::size_t>(cell)];
+            }
         }
         std::int32_t* start = mStart.data() + firstRow * columns;
         auto sum = static_cast<std::int32_t>(begin);
@@ -272,14 +257,17 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
             cursor[c] = sum;
             sum += size;
         }
-        for (std::size_t k = begin; k < end; ++k)
-            mEntries[static_cast<std::size_t>(cursor[static_cast<std::size_t>(mCellOf[k])]++)] =
-                mByBand[k];
+        k = begin;
+        for (const TPart& part : mParts)
+            for (const TEntry* entry = part.mCandidates.begin(b); entry != part.mCandidates.end(b);
+                 ++entry, ++k)
+                mEntries[static_cast<std::size_t>(cursor[static_cast<std::size_t>(mCellOf[k])]++)] =
+                    *entry;
         if (!mTiled)
             continue;
         std::uint64_t* bits = mOccupied.data() + firstRow * tiles * mTileStride;
         std::fill(bits, bits + (lastRow - firstRow) * tiles * mTileStride, 0);
-        for (std::size_t k = begin; k < end; ++k)
+        for (k = begin; k < static_cast<std::size_t>(mCandidateStart[b + 1]); ++k)
             Occupy(mEntries[k].mX, mEntries[k].mY);
     }
 }
@@ -287,20 +275,22 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
 void TContactGrid::Search(std::size_t ParaFirst, std::size_t ParaLast,
                           std::vector<TContact>& ParaFound) const {
     ParaFound.clear();
-    const auto begin = static_cast<std::size_t>(mSpreaderStart[ParaFirst]);
-    const auto end = static_cast<std::size_t>(mSpreaderStart[ParaLast]);
-    for (std::size_t k = begin; k < end; ++k) {
-        const TEntry& s = mSpreaders[k];
-        if (!AnyNear(s.mX, s.mY))
-            continue;
-        const_cast<TContactGrid*>(this)->ForEachCandidate(
-            s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
-                if (TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY,
-                                      ParaOther.mSize))
-                    ParaFound.push_back({static_cast<std::uint32_t>(&ParaOther - mEntries.data()),
-                                         Makes(s.mIndex, ParaOther.mIndex)});
-                return false;
-            });
+    for (std::size_t b = ParaFirst; b < ParaLast; ++b) {
+        for (const TPart& part : mParts) {
+            for (const TEntry* s = part.mSpreaders.begin(b); s != part.mSpreaders.end(b); ++s) {
+                if (!AnyNear(s->mX, s->mY))
+                    continue;
+                const_cast<TContactGrid*>(this)->ForEachCandidate(
+                    s->mX, s->mY, s->mSize, [&](const TEntry& ParaOther) {
+                        if (TPerson::Touching(s->mX, s->mY, s->mSize, ParaOther.mX, ParaOther.mY,
+                                              ParaOther.mSize))
+                            ParaFound.push_back(
+                                {static_cast<std::uint32_t>(&ParaOther - mEntries.data()),
+                                 Makes(s->mIndex, ParaOther.mIndex)});
+                        return false;
+                    });
+            }
+        }
     }
 }
 

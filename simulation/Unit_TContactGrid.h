@@ -16,13 +16,14 @@
 // look at any entry.
 //
 // The rows are grouped in bands of a few thousand candidates, small enough
-// for a core's cache: the copies are first put in order by band, which
-// writes to few places at a time, and then each band is sorted by cell and
-// searched by its spreaders while it is still in the cache. The two halves
-// of the bands are worked on at the same time. A walk that hands over its
-// copy counts the bands as it goes, on cells chosen before it set out: it
-// keeps everybody on the field, and the candidates are about as many as at
-// the last pass.
+// for a core's cache: the copies are kept by band, which writes to a few
+// places at a time, and each band is sorted by cell and searched by its
+// spreaders while it is still in the cache. The two halves of the bands are
+// worked on at the same time. A walk that hands over its copy puts it by
+// band as it goes, on cells chosen before it set out (it keeps everybody on
+// the field, and the candidates are about as many as at the last pass), in
+// room for each band a little larger than the last pass needed; should a
+// band be full after all, the build copies the persons itself.
 //
 // Contact is decided on copies of the positions and sizes taken at the build,
 // with TPerson::Touching, the arithmetic of Near itself. A position that is
@@ -69,14 +70,13 @@ public:
     // in the cache anyway and keeps them on ParaField: Collect each person,
     // in index order within each of the two parts (part 0 the lower
     // indices), once it will not change before the next Build. Whoever
-    // changes a person in between, before that Build, must say so with
-    // Changed; anything else drops the copy.
+    // changes a person in between must Forget the copy; the next Build then
+    // copies the persons itself.
     void BeginCollect(std::size_t ParaCount, const TField& ParaField);
     void Collect(std::size_t ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
         Add<true>(mParts[ParaPart], ParaIndex, ParaPerson);
     }
     void EndCollect() { mCollected = true; }
-    void Changed(std::size_t ParaIndex, const TPerson& ParaPerson);
     // Drops a handed-over copy.
     void Forget() { mCollected = false; }
 
@@ -146,22 +146,68 @@ private:
         std::size_t mCount = 0;
     };
 
-    // What one half of the persons gives at the build, in index order. Each
-    // on lines of its own: the two halves are filled at the same time.
+    // One half's entries of one kind by band: band b's in [mFrom[b],
+    // mFrom[b] + mCount[b]) of mSlots, in index order, in room for mRoom[b]
+    // and a slot more, so that a walk can write each entry where it would go
+    // and merely count it or not. An entry for a full band is not kept, and
+    // the list says so.
+    class TBandedList {
+    public:
+        // Room for ParaRoom[b] entries in band b; all empty.
+        void Lay(const std::array<std::int32_t, kMostBands>& ParaRoom, std::size_t ParaBands) {
+            std::int32_t from = 0;
+            for (std::size_t b = 0; b < ParaBands; ++b) {
+                mFrom[b] = from;
+                mRoom[b] = ParaRoom[b];
+                mCount[b] = 0;
+                from += ParaRoom[b] + 1;
+            }
+            if (mSlots.size() < static_cast<std::size_t>(from))
+                mSlots.resize(static_cast<std::size_t>(from));
+            mFull = false;
+        }
+        void AddIf(std::size_t ParaBand, const TEntry& ParaEntry, bool ParaKeep) {
+            const std::int32_t count = mCount[ParaBand];
+            mSlots[static_cast<std::size_t>(mFrom[ParaBand] + count)] = ParaEntry;
+            const bool room = count < mRoom[ParaBand];
+            mCount[ParaBand] = count + (ParaKeep & room);
+            mFull |= ParaKeep & !room;
+        }
+        void Add(std::size_t ParaBand, const TEntry& ParaEntry) {
+            AddIf(ParaBand, ParaEntry, true);
+        }
+        const TEntry* begin(std::size_t ParaBand) const { return mSlots.data() + mFrom[ParaBand]; }
+        const TEntry* end(std::size_t ParaBand) const {
+            return mSlots.data() + mFrom[ParaBand] + mCount[ParaBand];
+        }
+        std::int32_t Count(std::size_t ParaBand) const { return mCount[ParaBand]; }
+        // Whether an entry found its band full.
+        bool Full() const { return mFull; }
+        void Reserve(std::size_t ParaSlots) { mSlots.reserve(ParaSlots); }
+
+    private:
+        std::vector<TEntry> mSlots;
+        std::array<std::int32_t, kMostBands> mFrom{};
+        std::array<std::int32_t, kMostBands> mCount{};
+        std::array<std::int32_t, kMostBands> mRoom{};
+        bool mFull = false;
+    };
+
+    // What one half of the persons gives at the build. Each on lines of its
+    // own: the two halves are filled at the same time.
     struct alignas(64) TPart {
-        TEntryList mSpreaders;
-        TEntryList mCandidates;
+        // By band, as a walk hands them over or as a copy is placed.
+        TBandedList mSpreaders;
+        TBandedList mCandidates;
+        // A copy of the persons' own, in index order, before the bands are chosen.
+        TEntryList mCopiedSpreaders;
+        TEntryList mCopiedCandidates;
         // Candidates that are buried although healthy (only an edit makes
         // them): they can catch the disease, but never spread it.
         std::vector<std::uint32_t> mBuried;
         TBounds mBounds;
         std::int32_t mLargestSize = std::numeric_limits<std::int32_t>::min();
         std::int32_t mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
-        // Entries of each band, and where this half's go in the lists by band.
-        std::array<std::int32_t, kMostBands> mCandidatesInBand{};
-        std::array<std::int32_t, kMostBands> mSpreadersInBand{};
-        std::array<std::int32_t, kMostBands> mCandidatesFrom{};
-        std::array<std::int32_t, kMostBands> mSpreadersFrom{};
         // Scratch of the sort by cell of the bands this half's thread sorts.
         std::vector<std::int32_t> mCellCursor;
     };
@@ -237,8 +283,9 @@ private:
     void Prepare(std::size_t ParaCount);
     void Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, std::size_t ParaBegin,
               std::size_t ParaEnd, TPart& ParaPart);
-    // A person into the lists of a part. A walk's copy counts the bands on
-    // cells chosen beforehand; any other notes the bounds for choosing them.
+    // A person into the lists of a part: a walk's by band on cells chosen
+    // beforehand, any other copy in index order, noting the bounds for
+    // choosing the cells.
     template <bool ParaFromWalk>
     void Add(TPart& ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
         const double x = ParaPerson.mPositionX;
@@ -250,25 +297,25 @@ private:
         const bool infected = ParaPerson.mInfected;
         const bool candidate = finite & !infected;
         const bool spreader = finite & infected & !ParaPerson.mBuried;
-        ParaPart.mSpreaders.AddIf(entry, spreader);
-        ParaPart.mCandidates.AddIf(entry, candidate);
-        if (candidate && ParaPerson.mBuried)
-            ParaPart.mBuried.push_back(entry.mIndex);
-        constexpr std::int32_t kNoSize = std::numeric_limits<std::int32_t>::min();
-        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, candidate ? entry.mSize : kNoSize);
-        ParaPart.mLargestSpreaderSize =
-            std::max(ParaPart.mLargestSpreaderSize, spreader ? entry.mSize : kNoSize);
         if constexpr (ParaFromWalk) {
             const std::size_t band = BandOf(y);
-            ParaPart.mCandidatesInBand[band] += candidate;
-            ParaPart.mSpreadersInBand[band] += spreader;
+            ParaPart.mSpreaders.AddIf(band, entry, spreader);
+            ParaPart.mCandidates.AddIf(band, entry, candidate);
         } else {
+            ParaPart.mCopiedSpreaders.AddIf(entry, spreader);
+            ParaPart.mCopiedCandidates.AddIf(entry, candidate);
             TBounds& bounds = ParaPart.mBounds;
             bounds.mMinX = std::min(bounds.mMinX, candidate ? x : INFINITY);
             bounds.mMaxX = std::max(bounds.mMaxX, candidate ? x : -INFINITY);
             bounds.mMinY = std::min(bounds.mMinY, candidate ? y : INFINITY);
             bounds.mMaxY = std::max(bounds.mMaxY, candidate ? y : -INFINITY);
         }
+        if (candidate && ParaPerson.mBuried)
+            ParaPart.mBuried.push_back(entry.mIndex);
+        constexpr std::int32_t kNoSize = std::numeric_limits<std::int32_t>::min();
+        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, candidate ? entry.mSize : kNoSize);
+        ParaPart.mLargestSpreaderSize =
+            std::max(ParaPart.mLargestSpreaderSize, spreader ? entry.mSize : kNoSize);
     }
     // Cells over ParaBounds, clipped near the field, for about ParaCount
     // candidates of sizes up to ParaLargestSize, and the bands of their rows.
@@ -276,12 +323,13 @@ private:
                      std::int32_t ParaLargestSize);
     // Tiles no smaller than the reach of ParaLargestSize.
     void ChooseTiles(std::int32_t ParaLargestSize);
-    // Counts the entries of each band in a part's lists.
-    void CountBands(TPart& ParaPart);
-    // A part's lists into mByBand and mSpreaders, in index order within a band.
+    // Room in each band for a walk's copy, from what the last build found.
+    void MakeRoom();
+    // A part's own copy into its lists by band, each band as large as it
+    // needs to be.
     void PlaceByBand(TPart& ParaPart);
-    // Bands [ParaFirst, ParaLast) of mByBand by cell into mEntries, and
-    // their tiles' bits.
+    // Bands [ParaFirst, ParaLast) of both parts' candidates by cell into
+    // mEntries, and their tiles' bits.
     void SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::size_t ParaLast);
     // The contacts of the first spreaders of bands [ParaFirst, ParaLast).
     void Search(std::size_t ParaFirst, std::size_t ParaLast,
@@ -292,8 +340,7 @@ private:
     template <class TInfect>
     void Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect);
 
-    TPart mParts[2];             // the lower and the upper half of the persons
-    std::vector<TEntry> mByBand; // the candidates by band
+    TPart mParts[2]; // the lower and the upper half of the persons
     // The candidates by cell, the cells row by row: cell c holds
     // [mStart[c], mStart[c + 1]). One that leaves the index stays in its place
     // with a NaN abscissa, which no search can reach, so that a row's cells
@@ -301,17 +348,22 @@ private:
     std::vector<TEntry> mEntries;
     std::vector<std::int32_t> mStart;
     std::vector<std::int32_t> mCellOf; // scratch of the sort by cell
-    std::vector<TEntry> mSpreaders;    // the first spreaders by band
-    // Band b: rows [mBandRow[b], mBandRow[b + 1]), candidates [mCandidateStart[b],
-    // mCandidateStart[b + 1]) of mByBand and mEntries, spreaders likewise.
+    // Band b: rows [mBandRow[b], mBandRow[b + 1]), candidates
+    // [mCandidateStart[b], mCandidateStart[b + 1]) of mEntries.
     std::size_t mBands = 1;
     std::vector<std::uint8_t> mBandOfRow;
     std::vector<std::int32_t> mBandRow;
     std::vector<std::int32_t> mCandidateStart;
-    std::vector<std::int32_t> mSpreaderStart;
     // The bands of the two sides: [0, mSide) and [mSide, mBands), of about
     // as much work each.
     std::size_t mSide = 1;
+    std::size_t mSpreaderCount = 0;
+    // The cells were chosen for a walk's copy on a field of this size, for
+    // about this many candidates: the next walk keeps them while that holds.
+    bool mCellsForWalk = false;
+    std::int32_t mCellsWidth = 0;
+    std::int32_t mCellsHeight = 0;
+    std::size_t mCellsCandidates = 0;
     // A bit for each tile that holds a candidate, row by row of tiles, each
     // row in mTileStride words.
     std::vector<std::uint64_t> mOccupied;
@@ -338,6 +390,7 @@ private:
     // What the last build found, for the cells of the next walk's copy.
     std::size_t mLastCandidates = 0;
     std::int32_t mLastLargestSize = 1;
+    bool mLastBands = false; // and its lists by band, for the room in each
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;
     double mOriginY = 0;
@@ -410,7 +463,7 @@ template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     // bands search at the same time, and what they found is taken in
     // afterwards.
     TPassWorker::Shared().Both(
-        mSpreaders.size() >= TPassWorker::kShareFrom, [&] { Search(0, mSide, mFound[0]); },
+        mSpreaderCount >= TPassWorker::kShareFrom, [&] { Search(0, mSide, mFound[0]); },
         [&] { Search(mSide, mBands, mFound[1]); });
     for (const auto& found : mFound) {
         for (const TContact& contact : found) {

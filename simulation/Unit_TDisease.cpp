@@ -26,7 +26,8 @@ void TDisease::InfectPatientZero() {
     const std::int32_t k = Random(static_cast<std::int32_t>(Persons.size()));
     TPerson& patientZero = *Persons[static_cast<std::size_t>(k)];
     patientZero.Infect();
-    mContacts.Changed(static_cast<std::size_t>(k), patientZero);
+    // A walk's copy still has patient zero healthy: the pass copies anew.
+    mContacts.Forget();
     mPatientZeroExists = true;
 }
 
