@@ -129,6 +129,7 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         collected = collected && !part.mSpreaders.Full() && !part.mCandidates.Full();
     mCollected = false;
     if (!collected) {
+        ++mCopies;
         // The persons' own copy: in index order first, for the bounds and
         // the count that choose the cells, then by band.
         Prepare(count);
@@ -365,9 +366,10 @@ void TContactGrid::ChooseTiles(std::int32_t ParaLargestSize) {
     mTiled = false;
     if (mRemaining == 0)
         return;
-    // Tiles as small as the largest reach, but no more words of bits than
-    // kMostWords. A spreader then finds whom it may touch at most one tile
-    // away, unless sizes far beyond those of play leave no room for tiles.
+    // Tiles as small as half the largest reach, but no more words of bits
+    // than kMostWords. A spreader then finds whom it may touch at most two
+    // tiles away, unless sizes far beyond those of play leave no room for
+    // tiles.
     const double reach = ReachOf(ParaLargestSize);
     const double columns = mColumns;
     const double rows = mRows;
@@ -375,7 +377,7 @@ void TContactGrid::ChooseTiles(std::int32_t ParaLargestSize) {
         return std::ceil(columns * ParaTiles / 64) * rows * ParaTiles;
     };
     double tiles = 1;
-    while (tiles < 64 && mCellSize / (2 * tiles) >= reach && words(2 * tiles) <= kMostWords)
+    while (tiles < 64 && mCellSize / (2 * tiles) >= reach / 2 && words(2 * tiles) <= kMostWords)
         tiles *= 2;
     // The rounding of TileOf moves a tile by far less than this margin.
     const double apart = std::ceil(reach * mInverseCellSize * tiles * (1 + 1e-9) + 1e-6);

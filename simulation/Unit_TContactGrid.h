@@ -99,6 +99,8 @@ public:
     std::int32_t Rows() const { return mRows; }
     double CellSize() const { return mCellSize; }
     std::size_t Bands() const { return mBands; }
+    // Builds that copied the persons themselves, having no walk's copy to use.
+    std::size_t Copies() const { return mCopies; }
 
 private:
     static constexpr std::size_t kMostBands = 64;
@@ -391,6 +393,7 @@ private:
     std::size_t mLastCandidates = 0;
     std::int32_t mLastLargestSize = 1;
     bool mLastBands = false; // and its lists by band, for the room in each
+    std::size_t mCopies = 0;
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;
     double mOriginY = 0;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <random>
@@ -275,6 +276,8 @@ protected:
                 }
             };
             between();
+            if (mCrowd)
+                mCrowd(cycle);
             Humanity->ThinkAndMove(Disease->MaySpreadNext() ? &Disease->Contacts() : nullptr);
             Disease->Think();
             Disease->Infect();
@@ -283,6 +286,8 @@ protected:
             mReference.Swap();
             SetRandomState(state);
             between();
+            if (mCrowd)
+                mCrowd(cycle);
             Humanity->Think();
             Humanity->Move();
             Disease->Think();
@@ -324,6 +329,8 @@ protected:
     }
 
     TWorld mReference; // runs the all-pairs pass; the globals run the grid
+    // Moves persons about before a cycle of RunTheCycle, in both worlds alike.
+    std::function<void(int)> mCrowd;
 };
 
 struct TPlay {
@@ -411,6 +418,40 @@ TEST_F(SpreadingDifferential, TheCyclesOwnWalkAndHandOverMatchThePlainPasses) {
     const std::int32_t shared = 3 * TPassWorker::kShareFrom / 2;
     RunCrowds({{300, 1, 200}, {shared, 1, kSanitized ? 8 : 40}, {shared, 10, kSanitized ? 8 : 40}},
               5000, true);
+}
+
+TEST_F(SpreadingDifferential, AWalksCopyWithABandFullerThanItsRoomIsCopiedAnew) {
+    // A walk puts its copy by band, in room after the last pass. Now and
+    // then a third of the persons gather in a strip along an edge of the
+    // field, and the band there cannot hold them: that cycle copies the
+    // persons anew, and the spreading still matches the plain passes.
+    const std::int32_t persons = 2 * TPassWorker::kShareFrom;
+    const int cycles = kSanitized ? 16 : 26;
+    std::vector<std::size_t> copiesBefore;
+    mCrowd = [&](int ParaCycle) {
+        // Called in the grid's world first, then in the plain passes' world.
+        if (copiesBefore.size() == static_cast<std::size_t>(ParaCycle))
+            copiesBefore.push_back(Disease->Contacts().Copies());
+        if (ParaCycle % 10 != 5)
+            return;
+        // Along the top, then along the bottom, then the top again.
+        const bool top = ParaCycle % 20 == 5;
+        for (std::size_t i = 0; i < Persons.size(); i += 3) {
+            const double away = 2.0 + static_cast<double>(i % 7);
+            Persons[i]->mPositionY = top ? away : Field->Height() - away;
+        }
+    };
+    const double scale = std::sqrt(persons / 100.0); // the density of the first level
+    RunTheCycle({42, static_cast<std::int32_t>(792 * scale), static_cast<std::int32_t>(673 * scale),
+                 persons, cycles});
+    if (HasFatalFailure())
+        return;
+    const std::size_t copies = Disease->Contacts().Copies();
+    for (int cycle = 5; cycle < cycles; cycle += 10) {
+        const std::size_t after = cycle + 1 < cycles ? copiesBefore[cycle + 1] : copies;
+        EXPECT_EQ(after, copiesBefore[cycle] + 1) << "cycle " << cycle;
+    }
+    EXPECT_GT(Disease->Contacts().Bands(), 1u);
 }
 
 TEST_F(SpreadingDifferential, AHeadlessGamePlaysTheSameWithEitherPass) {
