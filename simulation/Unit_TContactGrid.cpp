@@ -20,10 +20,6 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 constexpr double kBandCandidates = 4096;
 // Room in a walk's band beyond what it held at the last pass, and an eighth.
 constexpr std::int32_t kRoomToSpare = 32;
-// Words of tile bits no more than that many, and a spreader's reach no more
-// tiles than that.
-constexpr double kMostReachTiles = 3;
-constexpr double kMostWords = 1 << 16;
 
 } // namespace
 
@@ -116,7 +112,6 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     mMade.clear();
     mMade.reserve(count);
     mCellOf.reserve(count);
-    mOccupied.reserve(static_cast<std::size_t>(kMostWords));
     for (auto& found : mFound) {
         found.clear();
         found.reserve(count);
@@ -183,7 +178,11 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     for (const TPart& part : mParts)
         for (std::uint32_t index : part.mBuried)
             mMarks[index] |= kCannotSpread;
-    ChooseTiles(std::max(mLargestSize, largestSpreader));
+    if (mRemaining > 0)
+        mTiles.Choose(mOriginX, mOriginY, mCellSize, mInverseCellSize, mColumns, mRows,
+                      ReachOf(std::max(mLargestSize, largestSpreader)));
+    else
+        mTiles.Off();
 
     // The two sides take about as many entries each, sort their bands by
     // cell and later search them.
@@ -197,7 +196,6 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
     mStart.resize(static_cast<std::size_t>(mColumns) * static_cast<std::size_t>(mRows) + 1);
     mEntries.resize(mRemaining);
     mCellOf.resize(mRemaining);
-    mOccupied.resize(mTileStride * static_cast<std::size_t>(mTileRows));
     worker.Both(
         share, [&] { SortBands(mParts[0], 0, mSide); },
         [&] { SortBands(mParts[1], mSide, mBands); });
@@ -232,7 +230,6 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
     // in the cache meanwhile; then their bits, in the tile rows of the band
     // alone.
     const auto columns = static_cast<std::size_t>(mColumns);
-    const auto tiles = static_cast<std::size_t>(mTilesPerCell);
     std::vector<std::int32_t>& cursor = ParaScratch.mCellCursor;
     for (std::size_t b = ParaFirst; b < ParaLast; ++b) {
         const auto firstRow = static_cast<std::size_t>(mBandRow[b]);
@@ -264,12 +261,11 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
                  ++entry, ++k)
                 mEntries[static_cast<std::size_t>(cursor[static_cast<std::size_t>(mCellOf[k])]++)] =
                     *entry;
-        if (!mTiled)
+        if (!mTiles.Tiled())
             continue;
-        std::uint64_t* bits = mOccupied.data() + firstRow * tiles * mTileStride;
-        std::fill(bits, bits + (lastRow - firstRow) * tiles * mTileStride, 0);
+        mTiles.ClearRows(firstRow, lastRow);
         for (k = begin; k < static_cast<std::size_t>(mCandidateStart[b + 1]); ++k)
-            Occupy(mEntries[k].mX, mEntries[k].mY);
+            mTiles.Occupy(mEntries[k].mX, mEntries[k].mY);
     }
 }
 
@@ -279,7 +275,7 @@ void TContactGrid::Search(std::size_t ParaFirst, std::size_t ParaLast,
     for (std::size_t b = ParaFirst; b < ParaLast; ++b) {
         for (const TPart& part : mParts) {
             for (const TEntry* s = part.mSpreaders.begin(b); s != part.mSpreaders.end(b); ++s) {
-                if (!AnyNear(s->mX, s->mY))
+                if (!mTiles.AnyNear(s->mX, s->mY))
                     continue;
                 const_cast<TContactGrid*>(this)->ForEachCandidate(
                     s->mX, s->mY, s->mSize, [&](const TEntry& ParaOther) {
@@ -355,38 +351,4 @@ void TContactGrid::ChooseCells(const TField* ParaField, const TBounds& ParaBound
         mBandOfRow[r] = static_cast<std::uint8_t>(band);
         mBandRow[band] = static_cast<std::int32_t>(r);
     }
-}
-
-void TContactGrid::ChooseTiles(std::int32_t ParaLargestSize) {
-    mTilesPerCell = 1;
-    mTileColumns = 1;
-    mTileRows = 1;
-    mTileStride = 1;
-    mReachTiles = 0;
-    mTiled = false;
-    if (mRemaining == 0)
-        return;
-    // Tiles as small as half the largest reach, but no more words of bits
-    // than kMostWords. A spreader then finds whom it may touch at most two
-    // tiles away, unless sizes far beyond those of play leave no room for
-    // tiles.
-    const double reach = ReachOf(ParaLargestSize);
-    const double columns = mColumns;
-    const double rows = mRows;
-    const auto words = [&](double ParaTiles) {
-        return std::ceil(columns * ParaTiles / 64) * rows * ParaTiles;
-    };
-    double tiles = 1;
-    while (tiles < 64 && mCellSize / (2 * tiles) >= reach / 2 && words(2 * tiles) <= kMostWords)
-        tiles *= 2;
-    // The rounding of TileOf moves a tile by far less than this margin.
-    const double apart = std::ceil(reach * mInverseCellSize * tiles * (1 + 1e-9) + 1e-6);
-    mTiled = apart <= kMostReachTiles && words(tiles) <= kMostWords;
-    if (!mTiled)
-        return;
-    mReachTiles = static_cast<std::int32_t>(std::max(apart, 0.0));
-    mTilesPerCell = tiles;
-    mTileColumns = static_cast<std::int32_t>(columns * tiles);
-    mTileRows = static_cast<std::int32_t>(rows * tiles);
-    mTileStride = (static_cast<std::size_t>(mTileColumns) + 63) / 64;
 }

@@ -35,6 +35,7 @@
 #include "simulation/Unit_TField.h"
 #include "simulation/Unit_TPassWorker.h"
 #include "simulation/Unit_TPerson.h"
+#include "simulation/Unit_TTileBits.h"
 
 #include <algorithm>
 #include <array>
@@ -235,44 +236,6 @@ private:
         return mBandOfRow[static_cast<std::size_t>(CellOf(ParaY, mOriginY, mRows))];
     }
 
-    // Tile column or row of a coordinate, as CellOf: a cell holds a square
-    // of mTilesPerCell by mTilesPerCell tiles, a power of two, so that the
-    // multiplication is exact and a tile lies in its cell.
-    std::int32_t TileOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
-        const double tile = (ParaValue - ParaOrigin) * mInverseCellSize * mTilesPerCell;
-        if (!(tile > 0))
-            return 0;
-        if (tile >= ParaCount - 1)
-            return ParaCount - 1;
-        return static_cast<std::int32_t>(tile);
-    }
-    // Marks the tiles of a candidate's row of tiles within mReachTiles of
-    // its own.
-    void Occupy(double ParaX, double ParaY) {
-        const std::int32_t column = TileOf(ParaX, mOriginX, mTileColumns);
-        const auto row = static_cast<std::size_t>(TileOf(ParaY, mOriginY, mTileRows));
-        std::uint64_t* bits = mOccupied.data() + row * mTileStride;
-        const std::int32_t last = std::min(column + mReachTiles, mTileColumns - 1);
-        for (std::int32_t c = std::max(column - mReachTiles, 0); c <= last; ++c)
-            bits[c / 64] |= std::uint64_t{1} << (c % 64);
-    }
-    // Whether a candidate may lie within reach of a person at (ParaX, ParaY)
-    // along both axes: most spreaders have nobody that close, and the bits
-    // of a few tile rows at their own tile column say so without a look at
-    // the entries.
-    bool AnyNear(double ParaX, double ParaY) const {
-        if (!mTiled)
-            return true;
-        const std::int32_t column = TileOf(ParaX, mOriginX, mTileColumns);
-        const std::int32_t row = TileOf(ParaY, mOriginY, mTileRows);
-        const std::int32_t last = std::min(row + mReachTiles, mTileRows - 1);
-        std::uint64_t any = 0;
-        for (std::int32_t r = std::max(row - mReachTiles, 0); r <= last; ++r)
-            any |= mOccupied[static_cast<std::size_t>(r) * mTileStride +
-                             static_cast<std::size_t>(column / 64)];
-        return ((any >> (column % 64)) & 1) != 0;
-    }
-
     // Largest distance along one axis at which Near can still hold between a
     // person of size ParaSize and any indexed person, with room to spare for
     // the rounding of Near's subtractions and square root.
@@ -323,8 +286,6 @@ private:
     // candidates of sizes up to ParaLargestSize, and the bands of their rows.
     void ChooseCells(const TField* ParaField, const TBounds& ParaBounds, std::size_t ParaCount,
                      std::int32_t ParaLargestSize);
-    // Tiles no smaller than the reach of ParaLargestSize.
-    void ChooseTiles(std::int32_t ParaLargestSize);
     // Room in each band for a walk's copy, from what the last build found.
     void MakeRoom();
     // A part's own copy into its lists by band, each band as large as it
@@ -366,17 +327,7 @@ private:
     std::int32_t mCellsWidth = 0;
     std::int32_t mCellsHeight = 0;
     std::size_t mCellsCandidates = 0;
-    // A bit for each tile that holds a candidate, row by row of tiles, each
-    // row in mTileStride words.
-    std::vector<std::uint64_t> mOccupied;
-    double mTilesPerCell = 1;
-    std::int32_t mTileColumns = 1;
-    std::int32_t mTileRows = 1;
-    std::size_t mTileStride = 1;
-    // Tiles along one axis between any spreader's tile and that of a person
-    // it may touch; without the bits (mTiled false) when that is too many.
-    std::int32_t mReachTiles = 0;
-    bool mTiled = false;
+    TTileBits mTiles;
     std::vector<TContact> mFound[2]; // by the two sides
     std::vector<TEntry> mMade;       // spreaders made by this pass, still to search
     enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
@@ -447,7 +398,7 @@ void TContactGrid::Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaIn
 template <class TInfect>
 void TContactGrid::SpreadFrom(const TEntry& ParaSpreader, TInfect& ParaInfect) {
     const TEntry s = ParaSpreader; // mMade may grow under the reference
-    if (!AnyNear(s.mX, s.mY))
+    if (!mTiles.AnyNear(s.mX, s.mY))
         return;
     ForEachCandidate(s.mX, s.mY, s.mSize, [&](const TEntry& ParaOther) {
         if (!TPerson::Touching(s.mX, s.mY, s.mSize, ParaOther.mX, ParaOther.mY, ParaOther.mSize))
