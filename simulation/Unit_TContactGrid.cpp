@@ -33,7 +33,7 @@ void TContactGrid::Prepare(std::size_t ParaCount) {
         part.mLargestSize = std::numeric_limits<std::int32_t>::min();
         part.mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
         for (TBandedList* list : {&part.mSpreaders, &part.mCandidates})
-            list->Reserve(2 * half + kRoomToSpare * kMostBands);
+            list->Reserve(2 * half + (kRoomToSpare + 2) * kMostBands);
         part.mBuried.clear();
         part.mBuried.reserve(ParaCount);
         part.mCellCursor.reserve(2 * ParaCount + 16);

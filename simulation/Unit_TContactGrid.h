@@ -151,9 +151,9 @@ private:
 
     // One half's entries of one kind by band: band b's in [mFrom[b],
     // mFrom[b] + mCount[b]) of mSlots, in index order, in room for mRoom[b]
-    // and a slot more, so that a walk can write each entry where it would go
-    // and merely count it or not. An entry for a full band is not kept, and
-    // the list says so.
+    // and two slots more, so that a walk can write each entry where it
+    // would go and merely count it or not. A band counted one beyond its
+    // room is full: it lost entries.
     class TBandedList {
     public:
         // Room for ParaRoom[b] entries in band b; all empty.
@@ -161,20 +161,18 @@ private:
             std::int32_t from = 0;
             for (std::size_t b = 0; b < ParaBands; ++b) {
                 mFrom[b] = from;
-                mRoom[b] = ParaRoom[b];
+                mLast[b] = ParaRoom[b] + 1;
                 mCount[b] = 0;
-                from += ParaRoom[b] + 1;
+                from += ParaRoom[b] + 2;
             }
+            mBands = ParaBands;
             if (mSlots.size() < static_cast<std::size_t>(from))
                 mSlots.resize(static_cast<std::size_t>(from));
-            mFull = false;
         }
         void AddIf(std::size_t ParaBand, const TEntry& ParaEntry, bool ParaKeep) {
             const std::int32_t count = mCount[ParaBand];
             mSlots[static_cast<std::size_t>(mFrom[ParaBand] + count)] = ParaEntry;
-            const bool room = count < mRoom[ParaBand];
-            mCount[ParaBand] = count + (ParaKeep & room);
-            mFull |= ParaKeep & !room;
+            mCount[ParaBand] = std::min(count + ParaKeep, mLast[ParaBand]);
         }
         void Add(std::size_t ParaBand, const TEntry& ParaEntry) {
             AddIf(ParaBand, ParaEntry, true);
@@ -185,15 +183,20 @@ private:
         }
         std::int32_t Count(std::size_t ParaBand) const { return mCount[ParaBand]; }
         // Whether an entry found its band full.
-        bool Full() const { return mFull; }
+        bool Full() const {
+            for (std::size_t b = 0; b < mBands; ++b)
+                if (mCount[b] == mLast[b])
+                    return true;
+            return false;
+        }
         void Reserve(std::size_t ParaSlots) { mSlots.reserve(ParaSlots); }
 
     private:
         std::vector<TEntry> mSlots;
         std::array<std::int32_t, kMostBands> mFrom{};
         std::array<std::int32_t, kMostBands> mCount{};
-        std::array<std::int32_t, kMostBands> mRoom{};
-        bool mFull = false;
+        std::array<std::int32_t, kMostBands> mLast{}; // the room, and one
+        std::size_t mBands = 0;
     };
 
     // What one half of the persons gives at the build. Each on lines of its
