@@ -18,7 +18,7 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 
 // Candidates of a band: its entries, starts and bits then fit a core's cache.
 constexpr double kBandCandidates = 4096;
-// Room in a walk's band beyond what it held at the last pass, and an eighth.
+// Room in a walk's band beyond what it held at the last pass, and a part of that.
 constexpr std::int32_t kRoomToSpare = 32;
 
 } // namespace
@@ -26,14 +26,14 @@ constexpr std::int32_t kRoomToSpare = 32;
 void TContactGrid::Prepare(std::size_t ParaCount) {
     // Room for everybody on each list, so that no pass after the first of a
     // population allocates, however the outbreak goes: a walk's bands take
-    // at most an eighth more than they hold, and a slot more each.
-    const std::size_t half = ParaCount / 2 + 1;
+    // at most a quarter more than they hold, and two slots more each.
+    const std::size_t most = ParaCount + ParaCount / 4 + 1;
     for (TPart& part : mParts) {
         part.mBounds = TBounds{};
         part.mLargestSize = std::numeric_limits<std::int32_t>::min();
         part.mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
         for (TBandedList* list : {&part.mSpreaders, &part.mCandidates})
-            list->Reserve(2 * half + (kRoomToSpare + 2) * kMostBands);
+            list->Reserve(most + (kRoomToSpare + 2) * kMostBands);
         part.mBuried.clear();
         part.mBuried.reserve(ParaCount);
         part.mCellCursor.reserve(2 * ParaCount + 16);
@@ -48,6 +48,7 @@ void TContactGrid::Prepare(std::size_t ParaCount) {
 void TContactGrid::BeginCollect(std::size_t ParaCount, const TField& ParaField) {
     Prepare(ParaCount);
     mCollected = false;
+    mWalked = true;
     mCollectedCount = ParaCount;
     // The walk keeps everybody on the field, 0 .. size - 1 along each axis
     // (at size - 1 if that is below 0), or at a NaN: the cells can be chosen
@@ -80,23 +81,25 @@ void TContactGrid::BeginCollect(std::size_t ParaCount, const TField& ParaField) 
 void TContactGrid::MakeRoom() {
     // Persons walk a few pixels a cycle and bands are many cells high: a
     // band holds about what it held at the last pass, give or take those
-    // who caught the disease. Without that pass, by the band's share of the
-    // rows of what the last pass had in all, or of everybody.
+    // who caught the disease. On cells new since, by the band's share of
+    // the rows of what the list held in all at the last pass (a walk that
+    // is not shared hands everybody to the lower part), or of half the
+    // persons before any pass.
     const auto rows = static_cast<double>(mRows);
     for (TPart& part : mParts) {
         for (TBandedList* list : {&part.mSpreaders, &part.mCandidates}) {
             std::array<std::int32_t, kMostBands> room{};
-            std::int32_t total = 0;
-            for (std::size_t b = 0; b < mBands; ++b)
-                total += list->Count(b);
-            if (!mLastBands)
-                total = static_cast<std::int32_t>(mCollectedCount / 2 + 1);
+            const std::int32_t total =
+                mBuilt ? list->Total() : static_cast<std::int32_t>(mCollectedCount / 2 + 1);
             for (std::size_t b = 0; b < mBands; ++b) {
                 const double share = (mBandRow[b + 1] - mBandRow[b]) / rows;
                 const std::int32_t last = mLastBands
                                               ? list->Count(b)
                                               : static_cast<std::int32_t>(std::ceil(total * share));
-                room[b] = last + last / 8 + kRoomToSpare;
+                // Spreaders only grow between passes, and faster than
+                // candidates shrink.
+                const std::int32_t growth = list == &part.mSpreaders ? last / 4 : last / 8;
+                room[b] = last + growth + kRoomToSpare;
             }
             list->Lay(room, mBands);
         }
@@ -119,7 +122,9 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
 
     TPassWorker& worker = TPassWorker::Shared();
     const bool share = count >= TPassWorker::kShareFrom;
-    bool collected = mCollected && mCollectedCount == count;
+    const bool walked = mWalked && mCollectedCount == count;
+    mWalked = false;
+    bool collected = walked && mCollected;
     for (const TPart& part : mParts)
         collected = collected && !part.mSpreaders.Full() && !part.mCandidates.Full();
     mCollected = false;
@@ -146,8 +151,13 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
             candidates += part.mCopiedCandidates.size();
             largest = std::max(largest, part.mLargestSize);
         }
-        ChooseCells(ParaField, bounds, candidates, largest);
-        mCellsForWalk = false;
+        // After a walk whose copy could not be used, its cells still serve:
+        // it left everybody on the field, and the bands keep their counts
+        // for the next walk. Anything else chooses cells of its own.
+        if (!walked) {
+            ChooseCells(ParaField, bounds, candidates, largest);
+            mCellsForWalk = false;
+        }
         worker.Both(
             share, [&] { PlaceByBand(mParts[0]); }, [&] { PlaceByBand(mParts[1]); });
     }
@@ -173,7 +183,8 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         mLastCandidates = mRemaining;
         mLastLargestSize = mLargestSize;
     }
-    mLastBands = collected;
+    mLastBands = walked;
+    mBuilt = true;
     mMarks.assign(count, 0);
     for (const TPart& part : mParts)
         for (std::uint32_t index : part.mBuried)

@@ -182,6 +182,13 @@ private:
             return mSlots.data() + mFrom[ParaBand] + mCount[ParaBand];
         }
         std::int32_t Count(std::size_t ParaBand) const { return mCount[ParaBand]; }
+        // Entries in all bands of the last Lay.
+        std::int32_t Total() const {
+            std::int32_t total = 0;
+            for (std::size_t b = 0; b < mBands; ++b)
+                total += mCount[b];
+            return total;
+        }
         // Whether an entry found its band full.
         bool Full() const {
             for (std::size_t b = 0; b < mBands; ++b)
@@ -342,11 +349,13 @@ private:
     }
     std::size_t mRemaining = 0;
     bool mCollected = false;         // a handed-over copy waits for the next Build
+    bool mWalked = false;            // a walk began one since the last Build
     std::size_t mCollectedCount = 0; // of that many persons
     // What the last build found, for the cells of the next walk's copy.
     std::size_t mLastCandidates = 0;
     std::int32_t mLastLargestSize = 1;
     bool mLastBands = false; // and its lists by band, for the room in each
+    bool mBuilt = false;     // whether there was a last build
     std::size_t mCopies = 0;
     std::int32_t mLargestSize = 0;
     double mOriginX = 0;

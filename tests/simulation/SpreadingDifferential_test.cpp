@@ -454,6 +454,38 @@ TEST_F(SpreadingDifferential, AWalksCopyWithABandFullerThanItsRoomIsCopiedAnew) 
     EXPECT_GT(Disease->Contacts().Bands(), 1u);
 }
 
+TEST_F(SpreadingDifferential, AWalksCopyServesCycleAfterCycle) {
+    // Once a pass has counted the bands, each walk's copy fits the room it
+    // is given and is used, whether the walk is shared with the helper or
+    // not: only the cycle of patient zero copies the persons anew.
+    for (const std::int32_t persons :
+         {std::int32_t{2000}, static_cast<std::int32_t>(3 * TPassWorker::kShareFrom / 2)}) {
+        const double scale = std::sqrt(persons / 100.0);
+        SetField(static_cast<std::int32_t>(792 * scale), static_cast<std::int32_t>(673 * scale));
+        PopulationSize = persons;
+        Humanity = std::make_unique<THumanity>();
+        Humanity->ReDistribute();
+        // Two in three infected: more spreaders than half the persons.
+        for (std::size_t i = 0; i < Persons.size(); ++i)
+            if (i % 3 != 0)
+                Persons[i]->Infect();
+        Disease = std::make_unique<TDisease>();
+        Disease->Initialize();
+        Disease->mCycleTillPatientZero = 3;
+        TContactGrid& contacts = Disease->Contacts();
+        for (int cycle = 0; cycle < 60; ++cycle) {
+            Humanity->ThinkAndMove(Disease->MaySpreadNext() ? &contacts : nullptr);
+            Disease->Think();
+            Disease->Infect();
+        }
+        // The first pass has no counts yet, and patient zero came after the walk.
+        EXPECT_LE(contacts.Copies(), 2u) << persons << " persons";
+        EXPECT_LT(contacts.Remaining(), Persons.size() / 3) << "the pass did spread";
+        TearDown();
+        SetUp();
+    }
+}
+
 TEST_F(SpreadingDifferential, AHeadlessGamePlaysTheSameWithEitherPass) {
     for (std::uint32_t seed : {11u, 2024u, 777777u}) {
         const int cycles = kSanitized ? 4500 : 6000;
