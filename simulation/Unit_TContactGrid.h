@@ -6,10 +6,9 @@
 // the infected, unburied persons at its start and every healthy person who
 // touches a spreader of a lower index (being infected before its own turn).
 // Neither rule depends on the order in which contacts are found. So the first
-// spreaders search row of cells by row, where their neighbours lie close
-// together in memory, the upper and the lower rows at the same time, and only
-// note what they find; the spreaders that this makes then search one after
-// the other, in any order.
+// spreaders search band by band (below), two halves of the bands at the same
+// time, and only note what they find; the spreaders that this makes then
+// search one after the other, in any order.
 //
 // Most spreaders have nobody healthy within reach. A bit for each small tile
 // of the grid, set around every healthy person, tells them so before they
@@ -114,7 +113,7 @@ private:
     };
 
     // Entries in index order, in room reserved up front: one slot more than
-    // it may ever hold, so that a walk can write each entry and merely count
+    // it may ever hold, so that a copy can write each entry and merely count
     // it or not, without a branch on whether it belongs here.
     class TEntryList {
     public:
@@ -128,21 +127,8 @@ private:
             mCount += ParaKeep;
         }
         std::size_t size() const { return mCount; }
-        bool empty() const { return mCount == 0; }
-        TEntry* begin() { return mSlots.data(); }
-        TEntry* end() { return mSlots.data() + mCount; }
         const TEntry* begin() const { return mSlots.data(); }
         const TEntry* end() const { return mSlots.data() + mCount; }
-        const TEntry& front() const { return mSlots.front(); }
-        void Erase(TEntry* ParaAt) {
-            std::copy(ParaAt + 1, end(), ParaAt);
-            --mCount;
-        }
-        void Insert(TEntry* ParaAt, const TEntry& ParaEntry) {
-            std::copy_backward(ParaAt, end(), end() + 1);
-            *ParaAt = ParaEntry;
-            ++mCount;
-        }
 
     private:
         std::vector<TEntry> mSlots;
