@@ -18,6 +18,7 @@ void ClipAxis(double& ParaLow, double& ParaHigh, double ParaFrom, double ParaTo)
 
 // Candidates of a band: its entries, starts and bits then fit a core's cache.
 constexpr double kBandCandidates = 4096;
+constexpr double kFewestBands = 4;
 // Room in a walk's band beyond what it held at the last pass, and a part of that.
 constexpr std::int32_t kRoomToSpare = 32;
 
@@ -350,11 +351,13 @@ void TContactGrid::ChooseCells(const TField* ParaField, const TBounds& ParaBound
         mOriginY = minY;
     }
 
-    // Bands of about kBandCandidates candidates, rows in order.
+    // Bands of about kBandCandidates candidates, rows in order, and a few at
+    // least, so that the two sides of the work can be about as large.
     const auto rows = static_cast<std::size_t>(mRows);
     mBands = static_cast<std::size_t>(
-        std::clamp(std::ceil(static_cast<double>(ParaCount) / kBandCandidates), 1.0,
-                   static_cast<double>(std::min(rows, kMostBands))));
+        std::clamp(std::ceil(static_cast<double>(ParaCount) / kBandCandidates), kFewestBands,
+                   static_cast<double>(kMostBands)));
+    mBands = std::min(mBands, rows);
     mBandOfRow.resize(rows);
     mBandRow.assign(mBands + 1, static_cast<std::int32_t>(rows));
     for (std::size_t r = rows; r-- > 0;) {
