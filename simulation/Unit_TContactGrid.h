@@ -218,15 +218,9 @@ private:
         bool mMakesSpreader;
     };
 
-    // Cell column or row of a coordinate; monotone in the coordinate, and
-    // clamped, so that whatever lies off the grid lands on its border.
+    // Cell column or row of a coordinate, clamped to the grid.
     std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
-        const double cell = (ParaValue - ParaOrigin) * mInverseCellSize;
-        if (!(cell > 0))
-            return 0;
-        if (cell >= ParaCount - 1)
-            return ParaCount - 1;
-        return static_cast<std::int32_t>(cell); // the floor, being positive
+        return FloorWithin((ParaValue - ParaOrigin) * mInverseCellSize, ParaCount);
     }
     std::size_t BandOf(double ParaY) const {
         return mBandOfRow[static_cast<std::size_t>(CellOf(ParaY, mOriginY, mRows))];

@@ -8,6 +8,19 @@
 #include <cstdint>
 #include <vector>
 
+// The cell, or tile, of a coordinate already scaled to cells, or tiles: its
+// floor within [0, ParaCount), everything below (and a NaN) in the first,
+// everything beyond in the last. Monotone, so that whatever lies off the
+// grid lands on its border. The grid and its tiles share it: a tile must lie
+// in the cell of the same coordinate.
+inline std::int32_t FloorWithin(double ParaScaled, std::int32_t ParaCount) {
+    if (!(ParaScaled > 0))
+        return 0;
+    if (ParaScaled >= ParaCount - 1)
+        return ParaCount - 1;
+    return static_cast<std::int32_t>(ParaScaled); // the floor, being positive
+}
+
 class TTileBits {
 public:
     // Tiles for the grid's ParaColumns by ParaRows cells from (ParaOriginX,
@@ -60,15 +73,9 @@ public:
 
 private:
     // Tile column or row of a coordinate, as the grid's cell of it: the same
-    // product, times a power of two, exact, so that a tile lies in its cell;
-    // monotone, and clamped to the border.
+    // product, times a power of two, exact, so that a tile lies in its cell.
     std::int32_t TileOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
-        const double tile = (ParaValue - ParaOrigin) * mInverseCellSize * mPerCell;
-        if (!(tile > 0))
-            return 0;
-        if (tile >= ParaCount - 1)
-            return ParaCount - 1;
-        return static_cast<std::int32_t>(tile);
+        return FloorWithin((ParaValue - ParaOrigin) * mInverseCellSize * mPerCell, ParaCount);
     }
 
     std::vector<std::uint64_t> mBits; // row by row of tiles, mStride words each
