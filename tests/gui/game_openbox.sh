@@ -20,10 +20,15 @@ trap 'cleanup; stop_desktop' EXIT
 start_private_xvfb || fail "no private X server"
 openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
 WM_PID=$!
+# The panel only once openbox manages the screen, so that its reservation
+# cannot fall between openbox's start and its first look at the windows; on
+# a busy machine either may take a while.
+wait_for 30 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
+    fail "openbox did not come up: $(cat "$WORK/openbox.log")"
 python3 "$HERE/x11_panel.py" 40 &
 PANEL_PID=$!
 workarea() { xprop -root _NET_WORKAREA 2>/dev/null | sed -n 's/.* = \([0-9]*\), \([0-9]*\), \([0-9]*\), \([0-9]*\).*/\1 \2 \3 \4/p'; }
-wait_for 10 bash -c "xprop -root _NET_WORKAREA 2>/dev/null | grep -q '= 0, 40,'" ||
+wait_for 30 bash -c "xprop -root _NET_WORKAREA 2>/dev/null | grep -q '= 0, 40,'" ||
     fail "openbox with the panel did not come up: $(workarea)"
 read -r ax ay aw ah < <(workarea)
 echo "work area ${aw}x${ah} at $ax,$ay"
