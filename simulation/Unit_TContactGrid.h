@@ -253,9 +253,10 @@ private:
         const bool candidate = finite & !infected;
         const bool spreader = finite & infected & !ParaPerson.mBuried;
         if constexpr (ParaFromWalk) {
-            const std::size_t band = BandOf(y);
-            ParaPart.mSpreaders.AddIf(band, entry, spreader);
-            ParaPart.mCandidates.AddIf(band, entry, candidate);
+            // A person is one or the other, or neither: one store, to the
+            // list it may belong to.
+            TBandedList& list = infected ? ParaPart.mSpreaders : ParaPart.mCandidates;
+            list.AddIf(BandOf(y), entry, candidate | spreader);
         } else {
             ParaPart.mCopiedSpreaders.AddIf(entry, spreader);
             ParaPart.mCopiedCandidates.AddIf(entry, candidate);
