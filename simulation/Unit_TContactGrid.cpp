@@ -120,6 +120,8 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         found.clear();
         found.reserve(count);
     }
+    for (auto& near : mNear)
+        near.reserve(count + 1);
 
     TPassWorker& worker = TPassWorker::Shared();
     const bool share = count >= TPassWorker::kShareFrom;
@@ -282,13 +284,23 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
 }
 
 void TContactGrid::Search(std::size_t ParaFirst, std::size_t ParaLast,
+                          std::vector<const TEntry*>& ParaNear,
                           std::vector<TContact>& ParaFound) const {
     ParaFound.clear();
     for (std::size_t b = ParaFirst; b < ParaLast; ++b) {
         for (const TPart& part : mParts) {
-            for (const TEntry* s = part.mSpreaders.begin(b); s != part.mSpreaders.end(b); ++s) {
-                if (!mTiles.AnyNear(s->mX, s->mY))
-                    continue;
+            // First the spreaders that the tiles let through, without a jump
+            // on each (they pass without a pattern), then their search.
+            const TEntry* const begin = part.mSpreaders.begin(b);
+            const TEntry* const end = part.mSpreaders.end(b);
+            ParaNear.resize(static_cast<std::size_t>(end - begin) + 1);
+            std::size_t near = 0;
+            for (const TEntry* s = begin; s != end; ++s) {
+                ParaNear[near] = s;
+                near += mTiles.AnyNear(s->mX, s->mY);
+            }
+            for (std::size_t k = 0; k < near; ++k) {
+                const TEntry* s = ParaNear[k];
                 const_cast<TContactGrid*>(this)->ForEachCandidate(
                     s->mX, s->mY, s->mSize, [&](const TEntry& ParaOther) {
                         if (TPerson::Touching(s->mX, s->mY, s->mSize, ParaOther.mX, ParaOther.mY,

@@ -286,7 +286,8 @@ private:
     // mEntries, and their tiles' bits.
     void SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::size_t ParaLast);
     // The contacts of the first spreaders of bands [ParaFirst, ParaLast).
-    void Search(std::size_t ParaFirst, std::size_t ParaLast,
+    // ParaNear is scratch, for the spreaders that the tiles let through.
+    void Search(std::size_t ParaFirst, std::size_t ParaLast, std::vector<const TEntry*>& ParaNear,
                 std::vector<TContact>& ParaFound) const;
     // Infects whom ParaSpreader touches; a healthy person of a higher index
     // becomes a spreader of this pass.
@@ -320,7 +321,8 @@ private:
     std::size_t mCellsCandidates = 0;
     TTileBits mTiles;
     std::vector<TContact> mFound[2]; // by the two sides
-    std::vector<TEntry> mMade;       // spreaders made by this pass, still to search
+    std::vector<const TEntry*> mNear[2];
+    std::vector<TEntry> mMade; // spreaders made by this pass, still to search
     enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
     std::vector<std::uint8_t> mMarks; // by person index
     // Whether a candidate that a spreader of index ParaSpreader touches
@@ -410,8 +412,8 @@ template <class TInfect> void TContactGrid::Spread(TInfect&& ParaInfect) {
     // bands search at the same time, and what they found is taken in
     // afterwards.
     TPassWorker::Shared().Both(
-        mSpreaderCount >= TPassWorker::kShareFrom, [&] { Search(0, mSide, mFound[0]); },
-        [&] { Search(mSide, mBands, mFound[1]); });
+        mSpreaderCount >= TPassWorker::kShareFrom, [&] { Search(0, mSide, mNear[0], mFound[0]); },
+        [&] { Search(mSide, mBands, mNear[1], mFound[1]); });
     for (const auto& found : mFound) {
         for (const TContact& contact : found) {
             TEntry& other = mEntries[contact.mEntry];
