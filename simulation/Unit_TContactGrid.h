@@ -320,9 +320,9 @@ private:
     std::int32_t mCellsHeight = 0;
     std::size_t mCellsCandidates = 0;
     TTileBits mTiles;
-    std::vector<TContact> mFound[2]; // by the two sides
-    std::vector<const TEntry*> mNear[2];
-    std::vector<TEntry> mMade; // spreaders made by this pass, still to search
+    std::vector<TContact> mFound[2];     // by the two sides
+    std::vector<const TEntry*> mNear[2]; // scratch of the two sides
+    std::vector<TEntry> mMade;           // spreaders made by this pass, still to search
     enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
     std::vector<std::uint8_t> mMarks; // by person index
     // Whether a candidate that a spreader of index ParaSpreader touches
