@@ -222,7 +222,7 @@ void TContactGrid::Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons
         // Only the first line of a person is read here; ask for it early.
         if (i + 16 < ParaEnd)
             __builtin_prefetch(ParaPersons[i + 16].get());
-        Add<false>(ParaPart, i, *ParaPersons[i]);
+        Add<false>(ParaPart, TNoBands{}, i, *ParaPersons[i]);
     }
 }
 

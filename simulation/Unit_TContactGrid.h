@@ -67,15 +67,14 @@ public:
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
 
     // The copy handed over by a walk over all ParaCount persons that has them
-    // in the cache anyway and keeps them on ParaField: Collect each person,
-    // in index order within each of the two parts (part 0 the lower
-    // indices), once it will not change before the next Build. Whoever
-    // changes a person in between must Forget the copy; the next Build then
-    // copies the persons itself.
+    // in the cache anyway and keeps them on ParaField: each part's TCollector
+    // takes each of its persons, in index order (part 0 the lower indices),
+    // once it will not change before the next Build. Whoever changes a
+    // person in between must Forget the copy; the next Build then copies the
+    // persons itself.
     void BeginCollect(std::size_t ParaCount, const TField& ParaField);
-    void Collect(std::size_t ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
-        Add<true>(mParts[ParaPart], ParaIndex, ParaPerson);
-    }
+    class TCollector;
+    TCollector CollectorOf(std::size_t ParaPart);
     void EndCollect() { mCollected = true; }
     // Drops a handed-over copy.
     void Forget() { mCollected = false; }
@@ -225,6 +224,20 @@ private:
     std::size_t BandOf(double ParaY) const {
         return mBandOfRow[static_cast<std::size_t>(CellOf(ParaY, mOriginY, mRows))];
     }
+    // The band of an ordinate, from copies of what it takes: a walk keeps
+    // them in registers, as no store to an entry can change them.
+    struct TBandMap {
+        double mOriginY;
+        double mInverseCellSize;
+        std::int32_t mRows;
+        const std::uint8_t* mBandOfRow;
+        std::size_t Of(double ParaY) const {
+            return mBandOfRow[static_cast<std::size_t>(
+                FloorWithin((ParaY - mOriginY) * mInverseCellSize, mRows))];
+        }
+    };
+    // No bands: a copy in index order.
+    struct TNoBands {};
 
     // Largest distance along one axis at which Near can still hold between a
     // person of size ParaSize and any indexed person, with room to spare for
@@ -241,8 +254,9 @@ private:
     // A person into the lists of a part: a walk's by band on cells chosen
     // beforehand, any other copy in index order, noting the bounds for
     // choosing the cells.
-    template <bool ParaFromWalk>
-    void Add(TPart& ParaPart, std::size_t ParaIndex, const TPerson& ParaPerson) {
+    template <bool ParaFromWalk, class TBands>
+    static void Add(TPart& ParaPart, const TBands& ParaBands, std::size_t ParaIndex,
+                    const TPerson& ParaPerson) {
         const double x = ParaPerson.mPositionX;
         const double y = ParaPerson.mPositionY;
         const bool finite = std::isfinite(x) & std::isfinite(y);
@@ -256,7 +270,7 @@ private:
             // A person is one or the other, or neither: one store, to the
             // list it may belong to.
             TBandedList& list = infected ? ParaPart.mSpreaders : ParaPart.mCandidates;
-            list.AddIf(BandOf(y), entry, candidate | spreader);
+            list.AddIf(ParaBands.Of(y), entry, candidate | spreader);
         } else {
             ParaPart.mCopiedSpreaders.AddIf(entry, spreader);
             ParaPart.mCopiedCandidates.AddIf(entry, candidate);
@@ -348,6 +362,25 @@ private:
     std::int32_t mColumns = 1;
     std::int32_t mRows = 1;
 };
+
+// A walk's hand-over of one part's persons.
+class TContactGrid::TCollector {
+public:
+    void Add(std::size_t ParaIndex, const TPerson& ParaPerson) {
+        TContactGrid::Add<true>(mPart, mBands, ParaIndex, ParaPerson);
+    }
+
+private:
+    friend class TContactGrid;
+    TCollector(TPart& ParaPart, const TBandMap& ParaBands) : mPart(ParaPart), mBands(ParaBands) {}
+    TPart& mPart;
+    const TBandMap mBands;
+};
+
+inline TContactGrid::TCollector TContactGrid::CollectorOf(std::size_t ParaPart) {
+    return TCollector(mParts[ParaPart],
+                      TBandMap{mOriginY, mInverseCellSize, mRows, mBandOfRow.data()});
+}
 
 template <class TVisit>
 void TContactGrid::ForEachCandidate(double ParaX, double ParaY, std::int32_t ParaSize,

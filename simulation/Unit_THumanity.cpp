@@ -88,15 +88,28 @@ void THumanity::ThinkAndMove(TContactGrid* ParaContacts) {
     // Each person's steps touch that person only, so the two halves of the
     // list can take theirs at the same time.
     TPassWorker::Shared().Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
-        for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
-            FetchAhead(i);
-            TPerson& person = *Persons[i];
-            person.Think();
-            person.Move();
-            person.KeepInside(width, height);
-            if (ParaContacts != nullptr)
-                ParaContacts->Collect(ParaBegin == 0 ? 0 : 1, i, person);
+        // Copies of their own, which no store to a person can change, so that
+        // they stay in registers.
+        const std::int32_t w = width;
+        const std::int32_t h = height;
+        const auto walk = [&](auto&& ParaHandOver) {
+            for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
+                FetchAhead(i);
+                TPerson& person = *Persons[i];
+                person.Think();
+                person.Move();
+                person.KeepInside(w, h);
+                ParaHandOver(i, person);
+            }
+        };
+        if (ParaContacts == nullptr) {
+            walk([](std::size_t, const TPerson&) {});
+            return;
         }
+        TContactGrid::TCollector collector = ParaContacts->CollectorOf(ParaBegin == 0 ? 0 : 1);
+        walk([&](std::size_t ParaIndex, const TPerson& ParaPerson) {
+            collector.Add(ParaIndex, ParaPerson);
+        });
     });
     if (ParaContacts != nullptr)
         ParaContacts->EndCollect();
