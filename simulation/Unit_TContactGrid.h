@@ -221,11 +221,9 @@ private:
     std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
         return FloorWithin((ParaValue - ParaOrigin) * mInverseCellSize, ParaCount);
     }
-    std::size_t BandOf(double ParaY) const {
-        return mBandOfRow[static_cast<std::size_t>(CellOf(ParaY, mOriginY, mRows))];
-    }
     // The band of an ordinate, from copies of what it takes: a walk keeps
-    // them in registers, as no store to an entry can change them.
+    // them in registers, as no store to an entry can change them. The row is
+    // CellOf's.
     struct TBandMap {
         double mOriginY;
         double mInverseCellSize;
@@ -236,6 +234,8 @@ private:
                 FloorWithin((ParaY - mOriginY) * mInverseCellSize, mRows))];
         }
     };
+    TBandMap BandMap() const { return {mOriginY, mInverseCellSize, mRows, mBandOfRow.data()}; }
+    std::size_t BandOf(double ParaY) const { return BandMap().Of(ParaY); }
     // No bands: a copy in index order.
     struct TNoBands {};
 
@@ -378,8 +378,7 @@ private:
 };
 
 inline TContactGrid::TCollector TContactGrid::CollectorOf(std::size_t ParaPart) {
-    return TCollector(mParts[ParaPart],
-                      TBandMap{mOriginY, mInverseCellSize, mRows, mBandOfRow.data()});
+    return TCollector(mParts[ParaPart], BandMap());
 }
 
 template <class TVisit>
