@@ -214,6 +214,18 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         share, [&] { SortBands(mParts[0], 0, mSide); },
         [&] { SortBands(mParts[1], mSide, mBands); });
     mStart.back() = static_cast<std::int32_t>(mRemaining);
+    // The marks that the two sides kept off each other's rows: those of the
+    // persons near where the sides meet, now on every row.
+    if (mTiles.Tiled() && mSide < mBands) {
+        const auto meet = static_cast<std::size_t>(mBandRow[mSide]);
+        const std::size_t reach = mTiles.ReachInRows();
+        const std::size_t first = meet - std::min(meet, reach);
+        const std::size_t last = std::min(meet + reach, static_cast<std::size_t>(mRows));
+        const auto columns = static_cast<std::size_t>(mColumns);
+        for (auto k = static_cast<std::size_t>(mStart[first * columns]);
+             k < static_cast<std::size_t>(mStart[last * columns]); ++k)
+            mTiles.Occupy(mEntries[k].mX, mEntries[k].mY, 0, static_cast<std::size_t>(mRows));
+    }
 }
 
 void TContactGrid::Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons,
@@ -245,6 +257,12 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
     // alone.
     const auto columns = static_cast<std::size_t>(mColumns);
     std::vector<std::int32_t>& cursor = ParaScratch.mCellCursor;
+    // A person marks tiles in the rows of the next band too: the rows of
+    // all these bands are cleared first, and the marks kept within them.
+    const auto sideFirstRow = static_cast<std::size_t>(mBandRow[ParaFirst]);
+    const auto sideLastRow = static_cast<std::size_t>(mBandRow[ParaLast]);
+    if (mTiles.Tiled())
+        mTiles.ClearRows(sideFirstRow, sideLastRow);
     for (std::size_t b = ParaFirst; b < ParaLast; ++b) {
         const auto firstRow = static_cast<std::size_t>(mBandRow[b]);
         const auto lastRow = static_cast<std::size_t>(mBandRow[b + 1]);
@@ -277,9 +295,8 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
                     *entry;
         if (!mTiles.Tiled())
             continue;
-        mTiles.ClearRows(firstRow, lastRow);
         for (k = begin; k < static_cast<std::size_t>(mCandidateStart[b + 1]); ++k)
-            mTiles.Occupy(mEntries[k].mX, mEntries[k].mY);
+            mTiles.Occupy(mEntries[k].mX, mEntries[k].mY, sideFirstRow, sideLastRow);
     }
 }
 

@@ -4,10 +4,12 @@
 
 namespace {
 
-// No more words of bits than that, which a core's cache holds, and a reach
-// of no more tiles than that.
+// No more words of bits than that, which a core's cache holds; tiles no
+// smaller than a part of the reach, and a reach of no more tiles than that
+// allows, with room for the rounding.
 constexpr double kMostWords = 1 << 16;
-constexpr double kMostReach = 3;
+constexpr double kTilesInReach = 3;
+constexpr double kMostReach = kTilesInReach + 1;
 
 } // namespace
 
@@ -22,7 +24,7 @@ void TTileBits::Choose(double ParaOriginX, double ParaOriginY, double ParaCellSi
         return std::ceil(columns * ParaPerCell / 64) * rows * ParaPerCell;
     };
     double perCell = 1;
-    while (perCell < 64 && ParaCellSize / (2 * perCell) >= ParaReach / 2 &&
+    while (perCell < 64 && ParaCellSize / (2 * perCell) >= ParaReach / kTilesInReach &&
            words(2 * perCell) <= kMostWords)
         perCell *= 2;
     // The rounding of TileOf moves a tile by far less than this margin.

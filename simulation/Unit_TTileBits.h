@@ -25,7 +25,7 @@ class TTileBits {
 public:
     // Tiles for the grid's ParaColumns by ParaRows cells from (ParaOriginX,
     // ParaOriginY), with ParaInverseCellSize the inverse of their size as the
-    // grid works it out: as small as half of ParaReach allows, the largest
+    // grid works it out: as small as a third of ParaReach allows, the largest
     // distance along an axis at which anybody can touch anybody, a power of
     // two to a cell's side. None when that would take too many bits.
     void Choose(double ParaOriginX, double ParaOriginY, double ParaCellSize,
@@ -45,30 +45,52 @@ public:
         std::uint64_t* bits = mBits.data() + ParaFirstRow * perCell * mStride;
         std::fill(bits, bits + (ParaLastRow - ParaFirstRow) * perCell * mStride, 0);
     }
-    // Marks the tiles within reach of a healthy person at (ParaX, ParaY)
-    // along its own row of tiles; AnyNear looks at the rows within reach.
-    // The rows stay in the cell row of the person.
-    void Occupy(double ParaX, double ParaY) {
+    // Marks the tiles within reach of a healthy person at (ParaX, ParaY) along
+    // both axes, on the tiles of the grid's cell rows [ParaFirstRow,
+    // ParaLastRow) only, so that different cell rows can be worked on at the
+    // same time; AnyNear then looks at its own tile alone. Spreaders are
+    // asked about far more often than persons are marked, and at random
+    // places, where each word read is likely a miss.
+    void Occupy(double ParaX, double ParaY, std::size_t ParaFirstRow, std::size_t ParaLastRow) {
         const std::int32_t column = TileOf(ParaX, mOriginX, mColumns);
-        const auto row = static_cast<std::size_t>(TileOf(ParaY, mOriginY, mRows));
-        std::uint64_t* bits = mBits.data() + row * mStride;
-        const std::int32_t last = std::min(column + mReach, mColumns - 1);
-        for (std::int32_t c = std::max(column - mReach, 0); c <= last; ++c)
-            bits[c / 64] |= std::uint64_t{1} << (c % 64);
+        const std::int32_t row = TileOf(ParaY, mOriginY, mRows);
+        const std::int32_t perCell = static_cast<std::int32_t>(mPerCell);
+        const std::int32_t top =
+            std::max(row - mReach, static_cast<std::int32_t>(ParaFirstRow) * perCell);
+        const std::int32_t bottom =
+            std::min(row + mReach, static_cast<std::int32_t>(ParaLastRow) * perCell - 1);
+        // At most 2 * kMostReach + 1 tiles across, so one word or two.
+        const auto low = static_cast<std::uint32_t>(std::max(column - mReach, 0));
+        const auto high = static_cast<std::uint32_t>(std::min(column + mReach, mColumns - 1));
+        const bool oneWord = low / 64 == high / 64;
+        const std::uint64_t fromLow = ~std::uint64_t{0} << (low % 64);
+        const std::uint64_t toHigh = ~std::uint64_t{0} >> (63 - high % 64);
+        const std::uint64_t lowMask = oneWord ? fromLow & toHigh : fromLow;
+        const std::uint64_t highMask = oneWord ? lowMask : toHigh;
+        for (std::int32_t r = top; r <= bottom; ++r) {
+            std::uint64_t* bits = mBits.data() + static_cast<std::size_t>(r) * mStride;
+            bits[low / 64] |= lowMask;
+            bits[high / 64] |= highMask;
+        }
+    }
+    // Marks on every row of tiles.
+    void Occupy(double ParaX, double ParaY) {
+        Occupy(ParaX, ParaY, 0,
+               static_cast<std::size_t>(mRows / static_cast<std::int32_t>(mPerCell)));
+    }
+    // Cell rows above and below its own on which a person marks tiles.
+    std::size_t ReachInRows() const {
+        const auto perCell = static_cast<std::int32_t>(mPerCell);
+        return static_cast<std::size_t>((mReach + perCell - 1) / perCell);
     }
     // Whether a healthy person may lie within reach of (ParaX, ParaY) along
-    // both axes: the bits of a few tile rows at its own tile column.
+    // both axes.
     bool AnyNear(double ParaX, double ParaY) const {
         if (!mTiled)
             return true;
-        const std::int32_t column = TileOf(ParaX, mOriginX, mColumns);
-        const std::int32_t row = TileOf(ParaY, mOriginY, mRows);
-        const std::int32_t last = std::min(row + mReach, mRows - 1);
-        std::uint64_t any = 0;
-        for (std::int32_t r = std::max(row - mReach, 0); r <= last; ++r)
-            any |= mBits[static_cast<std::size_t>(r) * mStride +
-                         static_cast<std::size_t>(column / 64)];
-        return ((any >> (column % 64)) & 1) != 0;
+        const auto column = static_cast<std::size_t>(TileOf(ParaX, mOriginX, mColumns));
+        const auto row = static_cast<std::size_t>(TileOf(ParaY, mOriginY, mRows));
+        return ((mBits[row * mStride + column / 64] >> (column % 64)) & 1) != 0;
     }
 
 private:

@@ -77,9 +77,9 @@ TEST(TileBits, SomebodyAtExactlyTheReachIsSeenAcrossEveryTileBorder) {
         EXPECT_TRUE(answer[0]) << "pair " << k << " at (" << spreaders[k].first << ", "
                                << spreaders[k].second << ")";
     }
-    // Tiles of half the reach or more, and more than one to a cell.
+    // Tiles of a third of the reach or more, and more than one to a cell.
     EXPECT_GT(bits.PerCell(), 1);
-    EXPECT_GE(grid.mCell / bits.PerCell(), reach / 2);
+    EXPECT_GE(grid.mCell / bits.PerCell(), reach / 3);
 }
 
 TEST(TileBits, NobodyInReachIsUsuallySaidSoAndSomebodyInReachAlways) {
