@@ -193,7 +193,7 @@ void TContactGrid::Build(const std::vector<std::unique_ptr<TPerson>>& ParaPerson
         for (std::uint32_t index : part.mBuried)
             mMarks[index] |= kCannotSpread;
     if (mRemaining > 0)
-        mTiles.Choose(mOriginX, mOriginY, mCellSize, mInverseCellSize, mColumns, mRows,
+        mTiles.Choose(mOriginX, mOriginY, mInverseCellSize, mColumns, mRows,
                       ReachOf(std::max(mLargestSize, largestSpreader)));
     else
         mTiles.Off();

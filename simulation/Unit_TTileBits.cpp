@@ -1,21 +1,19 @@
 #include "simulation/Unit_TTileBits.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-// No more words of bits than that, which a core's cache holds; tiles no
-// smaller than a part of the reach, and a reach of no more tiles than that
-// allows, with room for the rounding.
+// No more words of bits than that, which a core's cache holds, and a reach
+// of no more tiles than that: each person marks its rows twice over and one.
 constexpr double kMostWords = 1 << 16;
-constexpr double kTilesInReach = 3;
-constexpr double kMostReach = kTilesInReach + 1;
+constexpr double kMostReach = 3;
 
 } // namespace
 
-void TTileBits::Choose(double ParaOriginX, double ParaOriginY, double ParaCellSize,
-                       double ParaInverseCellSize, std::int32_t ParaColumns, std::int32_t ParaRows,
-                       double ParaReach) {
+void TTileBits::Choose(double ParaOriginX, double ParaOriginY, double ParaInverseCellSize,
+                       std::int32_t ParaColumns, std::int32_t ParaRows, double ParaReach) {
     // Allocated once, for whatever the tiles come to.
     mBits.reserve(static_cast<std::size_t>(kMostWords));
     const double columns = ParaColumns;
@@ -23,15 +21,33 @@ void TTileBits::Choose(double ParaOriginX, double ParaOriginY, double ParaCellSi
     const auto words = [&](double ParaPerCell) {
         return std::ceil(columns * ParaPerCell / 64) * rows * ParaPerCell;
     };
-    double perCell = 1;
-    while (perCell < 64 && ParaCellSize / (2 * perCell) >= ParaReach / kTilesInReach &&
-           words(2 * perCell) <= kMostWords)
-        perCell *= 2;
-    // The rounding of TileOf moves a tile by far less than this margin.
-    const double reach = std::ceil(ParaReach * ParaInverseCellSize * perCell * (1 + 1e-9) + 1e-6);
-    mTiled = reach <= kMostReach && words(perCell) <= kMostWords;
+    // Tiles along one axis between a spreader's tile and that of anybody it
+    // may touch. The rounding of TileOf moves a tile by far less than this
+    // margin.
+    const auto reachIn = [&](double ParaPerCell) {
+        return std::ceil(ParaReach * ParaInverseCellSize * ParaPerCell * (1 + 1e-9) + 1e-6);
+    };
+    // The tiles whose bits turn the most spreaders away: those that a
+    // spreader's square of tiles marked around somebody reaches the least
+    // beyond their reach, a reach's worth of tiles and half a tile more on
+    // the average. A tile as wide as a part of the reach takes a tile
+    // more, for the margin: a little wider does better.
+    double perCell = 0;
+    double least = INFINITY;
+    for (double tiles = 1; tiles <= 64 && words(tiles) <= kMostWords; ++tiles) {
+        const double reach = reachIn(tiles);
+        if (reach > kMostReach)
+            break;
+        const double beyond = (reach + 0.5) / tiles;
+        if (beyond < least) {
+            least = beyond;
+            perCell = tiles;
+        }
+    }
+    mTiled = perCell > 0;
     if (!mTiled)
         return;
+    const double reach = reachIn(perCell);
     mOriginX = ParaOriginX;
     mOriginY = ParaOriginY;
     mInverseCellSize = ParaInverseCellSize;

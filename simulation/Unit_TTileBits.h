@@ -11,8 +11,8 @@
 // The cell, or tile, of a coordinate already scaled to cells, or tiles: its
 // floor within [0, ParaCount), everything below (and a NaN) in the first,
 // everything beyond in the last. Monotone, so that whatever lies off the
-// grid lands on its border. The grid and its tiles share it: a tile must lie
-// in the cell of the same coordinate.
+// grid lands on its border. The grid and its tiles share it, so that what
+// lies off the grid is on a border tile of a border cell.
 inline std::int32_t FloorWithin(double ParaScaled, std::int32_t ParaCount) {
     if (!(ParaScaled > 0))
         return 0;
@@ -25,12 +25,11 @@ class TTileBits {
 public:
     // Tiles for the grid's ParaColumns by ParaRows cells from (ParaOriginX,
     // ParaOriginY), with ParaInverseCellSize the inverse of their size as the
-    // grid works it out: as small as a third of ParaReach allows, the largest
-    // distance along an axis at which anybody can touch anybody, a power of
-    // two to a cell's side. None when that would take too many bits.
-    void Choose(double ParaOriginX, double ParaOriginY, double ParaCellSize,
-                double ParaInverseCellSize, std::int32_t ParaColumns, std::int32_t ParaRows,
-                double ParaReach);
+    // grid works it out, and ParaReach the largest distance along an axis at
+    // which anybody can touch anybody: a whole number of tiles to a cell's
+    // side, a few to the reach. None when that would take too many bits.
+    void Choose(double ParaOriginX, double ParaOriginY, double ParaInverseCellSize,
+                std::int32_t ParaColumns, std::int32_t ParaRows, double ParaReach);
     // No tiles: AnyNear holds everywhere.
     void Off() { mTiled = false; }
     bool Tiled() const { return mTiled; }
@@ -78,10 +77,11 @@ public:
         Occupy(ParaX, ParaY, 0,
                static_cast<std::size_t>(mRows / static_cast<std::int32_t>(mPerCell)));
     }
-    // Cell rows above and below its own on which a person marks tiles.
+    // Cell rows above and below its own on which a person may mark tiles,
+    // its tile being perhaps in the next row of tiles.
     std::size_t ReachInRows() const {
         const auto perCell = static_cast<std::int32_t>(mPerCell);
-        return static_cast<std::size_t>((mReach + perCell - 1) / perCell);
+        return static_cast<std::size_t>((mReach + perCell) / perCell);
     }
     // Whether a healthy person may lie within reach of (ParaX, ParaY) along
     // both axes.
@@ -94,8 +94,9 @@ public:
     }
 
 private:
-    // Tile column or row of a coordinate, as the grid's cell of it: the same
-    // product, times a power of two, exact, so that a tile lies in its cell.
+    // Tile column or row of a coordinate, from the grid's own product for
+    // its cell: a tile lies in its cell but for the rounding of one more
+    // product, which can put it in the next tile.
     std::int32_t TileOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
         return FloorWithin((ParaValue - ParaOrigin) * mInverseCellSize * mPerCell, ParaCount);
     }

@@ -22,8 +22,8 @@ std::vector<bool> Ask(const TGrid& ParaGrid, double ParaReach,
                       const std::vector<std::pair<double, double>>& ParaHealthy,
                       const std::vector<std::pair<double, double>>& ParaSpreaders,
                       TTileBits& ParaBits) {
-    ParaBits.Choose(ParaGrid.mOrigin, ParaGrid.mOrigin, ParaGrid.mCell, 1 / ParaGrid.mCell,
-                    ParaGrid.mCells, ParaGrid.mCells, ParaReach);
+    ParaBits.Choose(ParaGrid.mOrigin, ParaGrid.mOrigin, 1 / ParaGrid.mCell, ParaGrid.mCells,
+                    ParaGrid.mCells, ParaReach);
     std::vector<bool> answers;
     if (!ParaBits.Tiled())
         return answers;
@@ -113,10 +113,10 @@ TEST(TileBits, NobodyInReachIsUsuallySaidSoAndSomebodyInReachAlways) {
 
 TEST(TileBits, AReachFarBeyondTheCellsLeavesNoTilesAndEverybodyMaybeNear) {
     TTileBits bits;
-    bits.Choose(0, 0, 10, 0.1, 100, 100, 1e6);
+    bits.Choose(0, 0, 0.1, 100, 100, 1e6);
     EXPECT_FALSE(bits.Tiled());
     EXPECT_TRUE(bits.AnyNear(5, 5));
-    bits.Choose(0, 0, 10, 0.1, 100, 100, 4);
+    bits.Choose(0, 0, 0.1, 100, 100, 4);
     EXPECT_TRUE(bits.Tiled());
     bits.Off();
     EXPECT_TRUE(bits.AnyNear(5, 5));
