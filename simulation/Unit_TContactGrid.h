@@ -156,7 +156,14 @@ private:
         }
         void AddIf(std::size_t ParaBand, const TEntry& ParaEntry, bool ParaKeep) {
             const std::int32_t count = mCount[ParaBand];
-            mSlots[static_cast<std::size_t>(mFrom[ParaBand] + count)] = ParaEntry;
+            TEntry& slot = mSlots[static_cast<std::size_t>(mFrom[ParaBand] + count)];
+            // Field by field: a copy of the whole was put together on the
+            // stack, and read back in a piece that two stores had written,
+            // which waits for both to reach the cache.
+            slot.mX = ParaEntry.mX;
+            slot.mY = ParaEntry.mY;
+            slot.mSize = ParaEntry.mSize;
+            slot.mIndex = ParaEntry.mIndex;
             mCount[ParaBand] = std::min(count + ParaKeep, mLast[ParaBand]);
         }
         void Add(std::size_t ParaBand, const TEntry& ParaEntry) {
