@@ -51,9 +51,12 @@ namespace {
 // the persons a few steps ahead, both of their lines.
 constexpr std::size_t kAhead = 12;
 
-void FetchAhead(std::size_t ParaIndex) {
-    if (ParaIndex + kAhead < Persons.size()) {
-        const char* slot = reinterpret_cast<const char*>(Persons[ParaIndex + kAhead].get());
+// The list's start and size are the caller's copies: a store to a person
+// cannot change them, so they stay in registers.
+void FetchAhead(const std::unique_ptr<TPerson>* ParaPersons, std::size_t ParaCount,
+                std::size_t ParaIndex) {
+    if (ParaIndex + kAhead < ParaCount) {
+        const char* slot = reinterpret_cast<const char*>(ParaPersons[ParaIndex + kAhead].get());
         __builtin_prefetch(slot, 1);
         __builtin_prefetch(slot + 64, 1);
     }
@@ -63,7 +66,7 @@ void FetchAhead(std::size_t ParaIndex) {
 
 void THumanity::Think() {
     for (std::size_t i = 0; i < Persons.size(); ++i) {
-        FetchAhead(i);
+        FetchAhead(Persons.data(), Persons.size(), i);
         Persons[i]->Think();
     }
 }
@@ -73,7 +76,7 @@ void THumanity::Move() {
     const std::int32_t width = Field->Width();
     const std::int32_t height = Field->Height();
     for (std::size_t i = 0; i < Persons.size(); ++i) {
-        FetchAhead(i);
+        FetchAhead(Persons.data(), Persons.size(), i);
         TPerson& person = *Persons[i];
         person.Move();
         person.KeepInside(width, height);
@@ -92,10 +95,12 @@ void THumanity::ThinkAndMove(TContactGrid* ParaContacts) {
         // they stay in registers.
         const std::int32_t w = width;
         const std::int32_t h = height;
+        const std::unique_ptr<TPerson>* const persons = Persons.data();
+        const std::size_t count = Persons.size();
         const auto walk = [&](auto&& ParaHandOver) {
             for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
-                FetchAhead(i);
-                TPerson& person = *Persons[i];
+                FetchAhead(persons, count, i);
+                TPerson& person = *persons[i];
                 person.Think();
                 person.Move();
                 person.KeepInside(w, h);
