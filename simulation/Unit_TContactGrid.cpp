@@ -256,6 +256,13 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
     // in the cache meanwhile; then their bits, in the tile rows of the band
     // alone.
     const auto columns = static_cast<std::size_t>(mColumns);
+    // Copies of the layout: a store to a count or an entry cannot change
+    // them, so they stay in registers.
+    const double originX = mOriginX;
+    const double originY = mOriginY;
+    const double inverse = mInverseCellSize;
+    const std::int32_t columnCount = mColumns;
+    const std::int32_t rowCount = mRows;
     std::vector<std::int32_t>& cursor = ParaScratch.mCellCursor;
     // A person marks tiles in the rows of the next band too: the rows of
     // all these bands are cleared first, and the marks kept within them.
@@ -270,10 +277,12 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
         cursor.assign((lastRow - firstRow) * columns, 0);
         std::size_t k = begin;
         for (const TPart& part : mParts) {
-            for (const TEntry* entry = part.mCandidates.begin(b); entry != part.mCandidates.end(b);
-                 ++entry, ++k) {
-                const auto row = static_cast<std::size_t>(CellOf(entry->mY, mOriginY, mRows));
-                const auto column = static_cast<std::size_t>(CellOf(entry->mX, mOriginX, mColumns));
+            const TEntry* const end = part.mCandidates.end(b);
+            for (const TEntry* entry = part.mCandidates.begin(b); entry != end; ++entry, ++k) {
+                const auto row =
+                    static_cast<std::size_t>(CellOf(entry->mY, originY, inverse, rowCount));
+                const auto column =
+                    static_cast<std::size_t>(CellOf(entry->mX, originX, inverse, columnCount));
                 const auto cell = static_cast<std::int32_t>((row - firstRow) * columns + column);
                 mCellOf[k] = cell;
                 ++cursor[static_cast<std::size_t>(cell)];
@@ -288,11 +297,12 @@ void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::siz
             sum += size;
         }
         k = begin;
-        for (const TPart& part : mParts)
-            for (const TEntry* entry = part.mCandidates.begin(b); entry != part.mCandidates.end(b);
-                 ++entry, ++k)
+        for (const TPart& part : mParts) {
+            const TEntry* const end = part.mCandidates.end(b);
+            for (const TEntry* entry = part.mCandidates.begin(b); entry != end; ++entry, ++k)
                 mEntries[static_cast<std::size_t>(cursor[static_cast<std::size_t>(mCellOf[k])]++)] =
                     *entry;
+        }
         if (!mTiles.Tiled())
             continue;
         for (k = begin; k < static_cast<std::size_t>(mCandidateStart[b + 1]); ++k)

@@ -226,7 +226,12 @@ private:
 
     // Cell column or row of a coordinate, clamped to the grid.
     std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
-        return FloorWithin((ParaValue - ParaOrigin) * mInverseCellSize, ParaCount);
+        return CellOf(ParaValue, ParaOrigin, mInverseCellSize, ParaCount);
+    }
+    // The same from copies of the layout, which a loop keeps in registers.
+    static std::int32_t CellOf(double ParaValue, double ParaOrigin, double ParaInverseCellSize,
+                               std::int32_t ParaCount) {
+        return FloorWithin((ParaValue - ParaOrigin) * ParaInverseCellSize, ParaCount);
     }
     // The band of an ordinate, from copies of what it takes: a walk keeps
     // them in registers, as no store to an entry can change them. The row is
@@ -238,7 +243,7 @@ private:
         const std::uint8_t* mBandOfRow;
         std::size_t Of(double ParaY) const {
             return mBandOfRow[static_cast<std::size_t>(
-                FloorWithin((ParaY - mOriginY) * mInverseCellSize, mRows))];
+                CellOf(ParaY, mOriginY, mInverseCellSize, mRows))];
         }
     };
     TBandMap BandMap() const { return {mOriginY, mInverseCellSize, mRows, mBandOfRow.data()}; }
