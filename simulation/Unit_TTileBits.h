@@ -61,15 +61,19 @@ public:
         // At most 2 * kMostReach + 1 tiles across, so one word or two.
         const auto low = static_cast<std::uint32_t>(std::max(column - mReach, 0));
         const auto high = static_cast<std::uint32_t>(std::min(column + mReach, mColumns - 1));
-        const bool oneWord = low / 64 == high / 64;
         const std::uint64_t fromLow = ~std::uint64_t{0} << (low % 64);
         const std::uint64_t toHigh = ~std::uint64_t{0} >> (63 - high % 64);
-        const std::uint64_t lowMask = oneWord ? fromLow & toHigh : fromLow;
-        const std::uint64_t highMask = oneWord ? lowMask : toHigh;
-        for (std::int32_t r = top; r <= bottom; ++r) {
-            std::uint64_t* bits = mBits.data() + static_cast<std::size_t>(r) * mStride;
-            bits[low / 64] |= lowMask;
-            bits[high / 64] |= highMask;
+        std::uint64_t* const bits = mBits.data();
+        std::size_t at = static_cast<std::size_t>(std::max(top, 0)) * mStride + low / 64;
+        // Mostly one word: a second change to it would wait for the first.
+        if (low / 64 == high / 64) {
+            for (std::int32_t r = top; r <= bottom; ++r, at += mStride)
+                bits[at] |= fromLow & toHigh;
+        } else {
+            for (std::int32_t r = top; r <= bottom; ++r, at += mStride) {
+                bits[at] |= fromLow;
+                bits[at + 1] |= toHigh;
+            }
         }
     }
     // Marks on every row of tiles.
