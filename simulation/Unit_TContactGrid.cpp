@@ -253,8 +253,7 @@ void TContactGrid::PlaceByBand(TPart& ParaPart) {
 
 void TContactGrid::SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::size_t ParaLast) {
     // Band by band, a counting sort by cell of the band's entries, which stay
-    // in the cache meanwhile; then their bits, in the tile rows of the band
-    // alone.
+    // in the cache meanwhile; then their bits.
     const auto columns = static_cast<std::size_t>(mColumns);
     // Copies of the layout: a store to a count or an entry cannot change
     // them, so they stay in registers.

@@ -27,11 +27,11 @@ void TTileBits::Choose(double ParaOriginX, double ParaOriginY, double ParaInvers
     const auto reachIn = [&](double ParaPerCell) {
         return std::ceil(ParaReach * ParaInverseCellSize * ParaPerCell * (1 + 1e-9) + 1e-6);
     };
-    // The tiles whose bits turn the most spreaders away: those that a
-    // spreader's square of tiles marked around somebody reaches the least
-    // beyond their reach, a reach's worth of tiles and half a tile more on
-    // the average. A tile as wide as a part of the reach takes a tile
-    // more, for the margin: a little wider does better.
+    // Of the tiles that the words allow, those whose marked squares reach
+    // least beyond the reach, and so turn the most spreaders away: the
+    // reach in tiles, and half a tile more on the average. A tile exactly a
+    // part of the reach wide takes one more, for the margin; a little wider
+    // does better.
     double perCell = 0;
     double least = INFINITY;
     for (double tiles = 1; tiles <= 64 && words(tiles) <= kMostWords; ++tiles) {

@@ -111,6 +111,30 @@ TEST(TileBits, NobodyInReachIsUsuallySaidSoAndSomebodyInReachAlways) {
     EXPECT_GT(turnedAway, spreaders.size() * 8 / 10);
 }
 
+TEST(TileBits, MarksKeptToSomeCellRowsLeaveTheOtherRowsAlone) {
+    // The two halves of the rows are marked at the same time: a person near
+    // where they meet must not change the other half's words.
+    TTileBits bits;
+    bits.Choose(0, 0, 1.0 / 40, 10, 10, 10.000000021);
+    ASSERT_TRUE(bits.Tiled());
+    bits.ClearRows(0, 10);
+    const double x = 200;
+    const double above = 159; // cell row 3, its reach over the border into row 4
+    const double below = 161; // cell row 4
+    bits.Occupy(x, above, 0, 4);
+    EXPECT_TRUE(bits.AnyNear(x, 152));
+    EXPECT_FALSE(bits.AnyNear(x, below));
+    bits.Occupy(x, below, 4, 10);
+    EXPECT_TRUE(bits.AnyNear(x, 168));
+    EXPECT_FALSE(bits.AnyNear(x + 60, above)); // nobody there in any row
+    // Marked on every row, each is seen across the border.
+    bits.ClearRows(0, 10);
+    bits.Occupy(x, above);
+    EXPECT_TRUE(bits.AnyNear(x, below));
+    EXPECT_TRUE(bits.AnyNear(x + 9, 169));
+    EXPECT_GE(bits.ReachInRows(), 1u);
+}
+
 TEST(TileBits, AReachFarBeyondTheCellsLeavesNoTilesAndEverybodyMaybeNear) {
     TTileBits bits;
     bits.Choose(0, 0, 0.1, 100, 100, 1e6);
