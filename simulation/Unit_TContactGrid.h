@@ -6,31 +6,21 @@
 // the infected, unburied persons at its start and every healthy person who
 // touches a spreader of a lower index (being infected before its own turn).
 // Neither rule depends on the order in which contacts are found. So the first
-// spreaders search band by band (below), two halves of the bands at the same
-// time, and only note what they find; the spreaders that this makes then
-// search one after the other, in any order.
+// spreaders search band by band, two sides of the bands at the same time,
+// and only note what they find; the spreaders that this makes then search
+// one after the other, in any order.
 //
-// Most spreaders have nobody healthy within reach. A bit for each small tile
-// of the grid, set around every healthy person, tells them so before they
-// look at any entry.
-//
-// The rows are grouped in bands of a few thousand candidates, small enough
-// for a core's cache: the copies are kept by band, which writes to a few
-// places at a time, and each band is sorted by cell and searched by its
-// spreaders while it is still in the cache. The two halves of the bands are
-// worked on at the same time. A walk that hands over its copy puts it by
-// band as it goes, on cells chosen before it set out (it keeps everybody on
-// the field, and the candidates are about as many as at the last pass), in
-// room for each band a little larger than the last pass needed; should a
-// band be full after all, the build copies the persons itself.
-//
-// Contact is decided on copies of the positions and sizes taken at the build,
-// with TPerson::Touching, the arithmetic of Near itself. A position that is
-// not finite touches nobody (every difference with it is infinite or NaN), so
+// Data flows one way: persons -> TContactSnapshot (by a walk, or copied) ->
+// the grid's index (entries sorted by cell, an occupancy bitmap of tiles) ->
+// the search. Contact is decided on the snapshot's copies with
+// TPerson::Touching, the arithmetic of Near itself. A position that is not
+// finite touches nobody (every difference with it is infinite or NaN), so
 // such persons are left out. Buffers are kept between passes: once the
-// population has stopped growing, a pass allocates nothing.
+// population has stopped growing, a pass allocates nothing. How the pieces
+// are made fast, and why: docs/performance.md.
 #pragma once
 
+#include "simulation/Unit_TContactSnapshot.h"
 #include "simulation/Unit_TField.h"
 #include "simulation/Unit_TPassWorker.h"
 #include "simulation/Unit_TPerson.h"
@@ -47,13 +37,7 @@
 
 class TContactGrid {
 public:
-    // A person as the grid copies it.
-    struct TEntry {
-        double mX;
-        double mY;
-        std::int32_t mSize;
-        std::uint32_t mIndex; // in the persons' list
-    };
+    using TEntry = TContactEntry;
 
     TContactGrid() = default;
     // The grid keeps nothing from one pass to the next but its buffers: a
@@ -61,23 +45,15 @@ public:
     TContactGrid(const TContactGrid&) {}
     TContactGrid& operator=(const TContactGrid&) { return *this; }
 
-    // Copies ParaPersons: indexes every healthy one and notes the spreaders.
-    // The field (null when there is none) only guides the layout. After a
-    // walk that handed over its copy (below), that copy is used instead.
+    // Indexes ParaSnapshot: every healthy person, and notes the spreaders.
+    // The snapshot must outlive the pass (Spread).
+    void Build(const TContactSnapshot& ParaSnapshot);
+    // Indexes ParaPersons through Snapshot(): as a walk left it, if it is
+    // current, else copied anew. The field (null when there is none) only
+    // guides the layout of a copy.
     void Build(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, const TField* ParaField);
-
-    // The copy handed over by a walk over all ParaCount persons that has them
-    // in the cache anyway and keeps them on ParaField: each part's TCollector
-    // takes each of its persons, in index order (part 0 the lower indices),
-    // once it will not change before the next Build. Whoever changes a
-    // person in between must Forget the copy; the next Build then copies the
-    // persons itself.
-    void BeginCollect(std::size_t ParaCount, const TField& ParaField);
-    class TCollector;
-    TCollector CollectorOf(std::size_t ParaPart);
-    void EndCollect() { mCollected = true; }
-    // Drops a handed-over copy.
-    void Forget() { mCollected = false; }
+    // Where a walk over the persons right before the pass may leave them.
+    TContactSnapshot& Snapshot() { return mSnapshot; }
 
     // Healthy persons still in the index.
     std::size_t Remaining() const { return mRemaining; }
@@ -98,125 +74,10 @@ public:
     std::int32_t Rows() const { return mRows; }
     double CellSize() const { return mCellSize; }
     std::size_t Bands() const { return mBands; }
-    // Builds that copied the persons themselves, having no walk's copy to use.
-    std::size_t Copies() const { return mCopies; }
+    // Builds that copied the persons themselves, having no walk's snapshot to use.
+    std::size_t Copies() const { return mSnapshot.Copies(); }
 
 private:
-    static constexpr std::size_t kMostBands = 64;
-
-    struct TBounds {
-        double mMinX = INFINITY;
-        double mMaxX = -INFINITY;
-        double mMinY = INFINITY;
-        double mMaxY = -INFINITY;
-    };
-
-    // Entries in index order, in room reserved up front: one slot more than
-    // it may ever hold, so that a copy can write each entry and merely count
-    // it or not, without a branch on whether it belongs here.
-    class TEntryList {
-    public:
-        void Reset(std::size_t ParaMost) {
-            if (mSlots.size() < ParaMost + 1)
-                mSlots.resize(ParaMost + 1);
-            mCount = 0;
-        }
-        void AddIf(const TEntry& ParaEntry, bool ParaKeep) {
-            mSlots[mCount] = ParaEntry;
-            mCount += ParaKeep;
-        }
-        std::size_t size() const { return mCount; }
-        const TEntry* begin() const { return mSlots.data(); }
-        const TEntry* end() const { return mSlots.data() + mCount; }
-
-    private:
-        std::vector<TEntry> mSlots;
-        std::size_t mCount = 0;
-    };
-
-    // One half's entries of one kind by band: band b's in [mFrom[b],
-    // mFrom[b] + mCount[b]) of mSlots, in index order, in room for mRoom[b]
-    // and two slots more, so that a walk can write each entry where it
-    // would go and merely count it or not. A band counted one beyond its
-    // room is full: it lost entries.
-    class TBandedList {
-    public:
-        // Room for ParaRoom[b] entries in band b; all empty.
-        void Lay(const std::array<std::int32_t, kMostBands>& ParaRoom, std::size_t ParaBands) {
-            std::int32_t from = 0;
-            for (std::size_t b = 0; b < ParaBands; ++b) {
-                mFrom[b] = from;
-                mLast[b] = ParaRoom[b] + 1;
-                mCount[b] = 0;
-                from += ParaRoom[b] + 2;
-            }
-            mBands = ParaBands;
-            if (mSlots.size() < static_cast<std::size_t>(from))
-                mSlots.resize(static_cast<std::size_t>(from));
-        }
-        void AddIf(std::size_t ParaBand, const TEntry& ParaEntry, bool ParaKeep) {
-            const std::int32_t count = mCount[ParaBand];
-            TEntry& slot = mSlots[static_cast<std::size_t>(mFrom[ParaBand] + count)];
-            // Field by field: a copy of the whole was put together on the
-            // stack, and read back in a piece that two stores had written,
-            // which waits for both to reach the cache.
-            slot.mX = ParaEntry.mX;
-            slot.mY = ParaEntry.mY;
-            slot.mSize = ParaEntry.mSize;
-            slot.mIndex = ParaEntry.mIndex;
-            mCount[ParaBand] = std::min(count + ParaKeep, mLast[ParaBand]);
-        }
-        void Add(std::size_t ParaBand, const TEntry& ParaEntry) {
-            AddIf(ParaBand, ParaEntry, true);
-        }
-        const TEntry* begin(std::size_t ParaBand) const { return mSlots.data() + mFrom[ParaBand]; }
-        const TEntry* end(std::size_t ParaBand) const {
-            return mSlots.data() + mFrom[ParaBand] + mCount[ParaBand];
-        }
-        std::int32_t Count(std::size_t ParaBand) const { return mCount[ParaBand]; }
-        // Entries in all bands of the last Lay.
-        std::int32_t Total() const {
-            std::int32_t total = 0;
-            for (std::size_t b = 0; b < mBands; ++b)
-                total += mCount[b];
-            return total;
-        }
-        // Whether an entry found its band full.
-        bool Full() const {
-            for (std::size_t b = 0; b < mBands; ++b)
-                if (mCount[b] == mLast[b])
-                    return true;
-            return false;
-        }
-        void Reserve(std::size_t ParaSlots) { mSlots.reserve(ParaSlots); }
-
-    private:
-        std::vector<TEntry> mSlots;
-        std::array<std::int32_t, kMostBands> mFrom{};
-        std::array<std::int32_t, kMostBands> mCount{};
-        std::array<std::int32_t, kMostBands> mLast{}; // the room, and one
-        std::size_t mBands = 0;
-    };
-
-    // What one half of the persons gives at the build. Each on lines of its
-    // own: the two halves are filled at the same time.
-    struct alignas(64) TPart {
-        // By band, as a walk hands them over or as a copy is placed.
-        TBandedList mSpreaders;
-        TBandedList mCandidates;
-        // A copy of the persons' own, in index order, before the bands are chosen.
-        TEntryList mCopiedSpreaders;
-        TEntryList mCopiedCandidates;
-        // Candidates that are buried although healthy (only an edit makes
-        // them): they can catch the disease, but never spread it.
-        std::vector<std::uint32_t> mBuried;
-        TBounds mBounds;
-        std::int32_t mLargestSize = std::numeric_limits<std::int32_t>::min();
-        std::int32_t mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
-        // Scratch of the sort by cell of the bands this half's thread sorts.
-        std::vector<std::int32_t> mCellCursor;
-    };
-
     // A first spreader touching a candidate: the candidate's place in
     // mEntries, and whether the spreader's index is the lower.
     struct TContact {
@@ -226,30 +87,8 @@ private:
 
     // Cell column or row of a coordinate, clamped to the grid.
     std::int32_t CellOf(double ParaValue, double ParaOrigin, std::int32_t ParaCount) const {
-        return CellOf(ParaValue, ParaOrigin, mInverseCellSize, ParaCount);
+        return TContactLayout::CellOf(ParaValue, ParaOrigin, mInverseCellSize, ParaCount);
     }
-    // The same from copies of the layout, which a loop keeps in registers.
-    static std::int32_t CellOf(double ParaValue, double ParaOrigin, double ParaInverseCellSize,
-                               std::int32_t ParaCount) {
-        return FloorWithin((ParaValue - ParaOrigin) * ParaInverseCellSize, ParaCount);
-    }
-    // The band of an ordinate, from copies of what it takes: a walk keeps
-    // them in registers, as no store to an entry can change them. The row is
-    // CellOf's.
-    struct TBandMap {
-        double mOriginY;
-        double mInverseCellSize;
-        std::int32_t mRows;
-        const std::uint8_t* mBandOfRow;
-        std::size_t Of(double ParaY) const {
-            return mBandOfRow[static_cast<std::size_t>(
-                CellOf(ParaY, mOriginY, mInverseCellSize, mRows))];
-        }
-    };
-    TBandMap BandMap() const { return {mOriginY, mInverseCellSize, mRows, mBandOfRow.data()}; }
-    std::size_t BandOf(double ParaY) const { return BandMap().Of(ParaY); }
-    // No bands: a copy in index order.
-    struct TNoBands {};
 
     // Largest distance along one axis at which Near can still hold between a
     // person of size ParaSize and any indexed person, with room to spare for
@@ -260,57 +99,10 @@ private:
         return own + largest + (std::fabs(own) + std::fabs(largest)) * 1e-9 + 1e-9;
     }
 
-    void Prepare(std::size_t ParaCount);
-    void Copy(const std::vector<std::unique_ptr<TPerson>>& ParaPersons, std::size_t ParaBegin,
-              std::size_t ParaEnd, TPart& ParaPart);
-    // A person into the lists of a part: a walk's by band on cells chosen
-    // beforehand, any other copy in index order, noting the bounds for
-    // choosing the cells.
-    template <bool ParaFromWalk, class TBands>
-    static void Add(TPart& ParaPart, const TBands& ParaBands, std::size_t ParaIndex,
-                    const TPerson& ParaPerson) {
-        const double x = ParaPerson.mPositionX;
-        const double y = ParaPerson.mPositionY;
-        const bool finite = std::isfinite(x) & std::isfinite(y);
-        const TEntry entry{x, y, ParaPerson.mSize, static_cast<std::uint32_t>(ParaIndex)};
-        // Infected or not comes without a pattern along the list: the entry
-        // goes to both lists and counts in one.
-        const bool infected = ParaPerson.mInfected;
-        const bool candidate = finite & !infected;
-        const bool spreader = finite & infected & !ParaPerson.mBuried;
-        if constexpr (ParaFromWalk) {
-            // A person is one or the other, or neither: one store, to the
-            // list it may belong to.
-            TBandedList& list = infected ? ParaPart.mSpreaders : ParaPart.mCandidates;
-            list.AddIf(ParaBands.Of(y), entry, candidate | spreader);
-        } else {
-            ParaPart.mCopiedSpreaders.AddIf(entry, spreader);
-            ParaPart.mCopiedCandidates.AddIf(entry, candidate);
-            TBounds& bounds = ParaPart.mBounds;
-            bounds.mMinX = std::min(bounds.mMinX, candidate ? x : INFINITY);
-            bounds.mMaxX = std::max(bounds.mMaxX, candidate ? x : -INFINITY);
-            bounds.mMinY = std::min(bounds.mMinY, candidate ? y : INFINITY);
-            bounds.mMaxY = std::max(bounds.mMaxY, candidate ? y : -INFINITY);
-        }
-        if (candidate && ParaPerson.mBuried)
-            ParaPart.mBuried.push_back(entry.mIndex);
-        constexpr std::int32_t kNoSize = std::numeric_limits<std::int32_t>::min();
-        ParaPart.mLargestSize = std::max(ParaPart.mLargestSize, candidate ? entry.mSize : kNoSize);
-        ParaPart.mLargestSpreaderSize =
-            std::max(ParaPart.mLargestSpreaderSize, spreader ? entry.mSize : kNoSize);
-    }
-    // Cells over ParaBounds, clipped near the field, for about ParaCount
-    // candidates of sizes up to ParaLargestSize, and the bands of their rows.
-    void ChooseCells(const TField* ParaField, const TBounds& ParaBounds, std::size_t ParaCount,
-                     std::int32_t ParaLargestSize);
-    // Room in each band for a walk's copy, from what the last build found.
-    void MakeRoom();
-    // A part's own copy into its lists by band, each band as large as it
-    // needs to be.
-    void PlaceByBand(TPart& ParaPart);
     // Bands [ParaFirst, ParaLast) of both parts' candidates by cell into
     // mEntries, and their tiles' bits.
-    void SortBands(TPart& ParaScratch, std::size_t ParaFirst, std::size_t ParaLast);
+    void SortBands(std::vector<std::int32_t>& ParaCursor, std::size_t ParaFirst,
+                   std::size_t ParaLast);
     // The contacts of the first spreaders of bands [ParaFirst, ParaLast).
     // ParaNear is scratch, for the spreaders that the tiles let through.
     void Search(std::size_t ParaFirst, std::size_t ParaLast, std::vector<const TEntry*>& ParaNear,
@@ -321,7 +113,8 @@ private:
     template <class TInfect>
     void Catch(const TEntry& ParaOther, bool ParaMade, TInfect& ParaInfect);
 
-    TPart mParts[2]; // the lower and the upper half of the persons
+    TContactSnapshot mSnapshot;                 // a walk's, or a copy of the persons
+    const TContactSnapshot* mIndexed = nullptr; // the one the last Build indexed
     // The candidates by cell, the cells row by row: cell c holds
     // [mStart[c], mStart[c + 1]). One that leaves the index stays in its place
     // with a NaN abscissa, which no search can reach, so that a row's cells
@@ -329,26 +122,20 @@ private:
     std::vector<TEntry> mEntries;
     std::vector<std::int32_t> mStart;
     std::vector<std::int32_t> mCellOf; // scratch of the sort by cell
-    // Band b: rows [mBandRow[b], mBandRow[b + 1]), candidates
-    // [mCandidateStart[b], mCandidateStart[b + 1]) of mEntries.
+    // Band b: rows [mBandRow[b], mBandRow[b + 1]) (the snapshot's layout),
+    // candidates [mCandidateStart[b], mCandidateStart[b + 1]) of mEntries.
     std::size_t mBands = 1;
-    std::vector<std::uint8_t> mBandOfRow;
-    std::vector<std::int32_t> mBandRow;
+    const std::int32_t* mBandRow = nullptr;
     std::vector<std::int32_t> mCandidateStart;
     // The bands of the two sides: [0, mSide) and [mSide, mBands), of about
     // as much work each.
     std::size_t mSide = 1;
     std::size_t mSpreaderCount = 0;
-    // The cells were chosen for a walk's copy on a field of this size, for
-    // about this many candidates: the next walk keeps them while that holds.
-    bool mCellsForWalk = false;
-    std::int32_t mCellsWidth = 0;
-    std::int32_t mCellsHeight = 0;
-    std::size_t mCellsCandidates = 0;
     TTileBits mTiles;
-    std::vector<TContact> mFound[2];     // by the two sides
-    std::vector<const TEntry*> mNear[2]; // scratch of the two sides
-    std::vector<TEntry> mMade;           // spreaders made by this pass, still to search
+    std::vector<std::int32_t> mCursor[2]; // scratch of the two sides' sorts
+    std::vector<TContact> mFound[2];      // by the two sides
+    std::vector<const TEntry*> mNear[2];  // scratch of the two sides
+    std::vector<TEntry> mMade;            // spreaders made by this pass, still to search
     enum : std::uint8_t { kCaught = 1, kCannotSpread = 2 };
     std::vector<std::uint8_t> mMarks; // by person index
     // Whether a candidate that a spreader of index ParaSpreader touches
@@ -357,16 +144,8 @@ private:
         return ParaSpreader < ParaOther && (mMarks[ParaOther] & kCannotSpread) == 0;
     }
     std::size_t mRemaining = 0;
-    bool mCollected = false;         // a handed-over copy waits for the next Build
-    bool mWalked = false;            // a walk began one since the last Build
-    std::size_t mCollectedCount = 0; // of that many persons
-    // What the last build found, for the cells of the next walk's copy.
-    std::size_t mLastCandidates = 0;
-    std::int32_t mLastLargestSize = 1;
-    bool mLastBands = false; // and its lists by band, for the room in each
-    bool mBuilt = false;     // whether there was a last build
-    std::size_t mCopies = 0;
     std::int32_t mLargestSize = 0;
+    // Copies of the snapshot's layout, which the searches keep in registers.
     double mOriginX = 0;
     double mOriginY = 0;
     double mCellSize = 1;
@@ -374,24 +153,6 @@ private:
     std::int32_t mColumns = 1;
     std::int32_t mRows = 1;
 };
-
-// A walk's hand-over of one part's persons.
-class TContactGrid::TCollector {
-public:
-    void Add(std::size_t ParaIndex, const TPerson& ParaPerson) {
-        TContactGrid::Add<true>(mPart, mBands, ParaIndex, ParaPerson);
-    }
-
-private:
-    friend class TContactGrid;
-    TCollector(TPart& ParaPart, const TBandMap& ParaBands) : mPart(ParaPart), mBands(ParaBands) {}
-    TPart& mPart;
-    const TBandMap mBands;
-};
-
-inline TContactGrid::TCollector TContactGrid::CollectorOf(std::size_t ParaPart) {
-    return TCollector(mParts[ParaPart], BandMap());
-}
 
 template <class TVisit>
 void TContactGrid::ForEachCandidate(double ParaX, double ParaY, std::int32_t ParaSize,

@@ -26,24 +26,18 @@ void TDisease::InfectPatientZero() {
     const std::int32_t k = Random(static_cast<std::int32_t>(Persons.size()));
     TPerson& patientZero = *Persons[static_cast<std::size_t>(k)];
     patientZero.Infect();
-    // A walk's copy still has patient zero healthy: the pass copies anew.
-    mContacts.Forget();
     mPatientZeroExists = true;
 }
 
 void TDisease::Infect() {
-    if (!mPatientZeroExists) {
-        mContacts.Forget();
+    if (!mPatientZeroExists)
         return;
-    }
     const std::size_t n = Persons.size();
     std::size_t first = 0;
     while (first < n && (!Persons[first]->mInfected || Persons[first]->mBuried))
         ++first;
-    if (first == n) {
-        mContacts.Forget();
+    if (first == n)
         return;
-    }
 
     mContacts.Build(Persons, Field.get());
     mContacts.Spread([](std::size_t ParaOther) { Persons[ParaOther]->Infect(); });

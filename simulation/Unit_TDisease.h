@@ -25,8 +25,8 @@ public:
     // The same pass testing every pair: the reference Infect must match.
     void InfectAllPairs();
 
-    // Where a walk over the persons right before Think and Infect may hand
-    // over its copy of them (see TContactGrid::BeginCollect).
+    // Where a walk over the persons right before Think and Infect may leave
+    // its snapshot of them (TContactGrid::Snapshot).
     TContactGrid& Contacts() { return mContacts; }
     // Whether the next Think and Infect may spread at all: only then is a
     // copy worth handing over.

@@ -1,5 +1,6 @@
 #include "simulation/Unit_THumanity.h"
 
+#include "simulation/Unit_CpuHints.h"
 #include "simulation/Unit_Random.h"
 #include "simulation/Unit_TField.h"
 #include "simulation/Unit_TPerson.h"
@@ -16,6 +17,7 @@ THumanity::~THumanity() {
 }
 
 void THumanity::CreatePersons() {
+    ++PersonsGeneration;
     // A negative size builds nobody rather than failing.
     const std::size_t count = PopulationSize > 0 ? static_cast<std::size_t>(PopulationSize) : 0;
     Persons.resize(count);
@@ -27,6 +29,7 @@ void THumanity::CreatePersons() {
 }
 
 void THumanity::DestroyPersons() {
+    ++PersonsGeneration;
     for (auto& person : Persons)
         person.reset();
     Persons.clear();
@@ -39,6 +42,7 @@ void THumanity::Reset() {
 }
 
 void THumanity::ReDistribute() {
+    ++PersonsGeneration;
     for (auto& person : Persons) {
         person->mPositionX = Random(Field->Width());
         person->mPositionY = Random(Field->Height());
@@ -57,14 +61,15 @@ void FetchAhead(const std::unique_ptr<TPerson>* ParaPersons, std::size_t ParaCou
                 std::size_t ParaIndex) {
     if (ParaIndex + kAhead < ParaCount) {
         const char* slot = reinterpret_cast<const char*>(ParaPersons[ParaIndex + kAhead].get());
-        __builtin_prefetch(slot, 1);
-        __builtin_prefetch(slot + 64, 1);
+        PrefetchForWrite(slot);
+        PrefetchForWrite(slot + 64);
     }
 }
 
 } // namespace
 
 void THumanity::Think() {
+    ++PersonsGeneration;
     for (std::size_t i = 0; i < Persons.size(); ++i) {
         FetchAhead(Persons.data(), Persons.size(), i);
         Persons[i]->Think();
@@ -72,6 +77,7 @@ void THumanity::Think() {
 }
 
 void THumanity::Move() {
+    ++PersonsGeneration;
     // Each person is moved and held inside before the next one moves.
     const std::int32_t width = Field->Width();
     const std::int32_t height = Field->Height();
@@ -83,41 +89,43 @@ void THumanity::Move() {
     }
 }
 
-void THumanity::ThinkAndMove(TContactGrid* ParaContacts) {
+void THumanity::ThinkAndMove(TContactSnapshot* ParaSnapshot) {
+    ++PersonsGeneration;
     const std::int32_t width = Field->Width();
     const std::int32_t height = Field->Height();
-    if (ParaContacts != nullptr)
-        ParaContacts->BeginCollect(Persons.size(), *Field);
-    // Each person's steps touch that person only, so the two halves of the
-    // list can take theirs at the same time.
-    TPassWorker::Shared().Split(Persons.size(), [&](std::size_t ParaBegin, std::size_t ParaEnd) {
-        // Copies of their own, which no store to a person can change, so that
-        // they stay in registers.
-        const std::int32_t w = width;
-        const std::int32_t h = height;
-        const std::unique_ptr<TPerson>* const persons = Persons.data();
-        const std::size_t count = Persons.size();
-        const auto walk = [&](auto&& ParaHandOver) {
-            for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
-                FetchAhead(persons, count, i);
-                TPerson& person = *persons[i];
-                person.Think();
-                person.Move();
-                person.KeepInside(w, h);
-                ParaHandOver(i, person);
+    if (ParaSnapshot != nullptr)
+        ParaSnapshot->BeginWalk(Persons.size(), *Field);
+    // Each person's steps touch that person only, so the parts of the list
+    // can take theirs at the same time.
+    TPassWorker::Shared().Split(
+        Persons.size(), [&](std::size_t ParaPart, std::size_t ParaBegin, std::size_t ParaEnd) {
+            // Copies of their own, which no store to a person can change (no
+            // aliasing), so that they stay in registers.
+            const std::int32_t w = width;
+            const std::int32_t h = height;
+            const std::unique_ptr<TPerson>* const persons = Persons.data();
+            const std::size_t count = Persons.size();
+            const auto walk = [&](auto&& ParaHandOver) {
+                for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
+                    FetchAhead(persons, count, i);
+                    TPerson& person = *persons[i];
+                    person.Think();
+                    person.Move();
+                    person.KeepInside(w, h);
+                    ParaHandOver(i, person);
+                }
+            };
+            if (ParaSnapshot == nullptr) {
+                walk([](std::size_t, const TPerson&) {});
+                return;
             }
-        };
-        if (ParaContacts == nullptr) {
-            walk([](std::size_t, const TPerson&) {});
-            return;
-        }
-        TContactGrid::TCollector collector = ParaContacts->CollectorOf(ParaBegin == 0 ? 0 : 1);
-        walk([&](std::size_t ParaIndex, const TPerson& ParaPerson) {
-            collector.Add(ParaIndex, ParaPerson);
+            TContactSnapshot::TCollector collector = ParaSnapshot->CollectorOf(ParaPart);
+            walk([&](std::size_t ParaIndex, const TPerson& ParaPerson) {
+                collector.Add(ParaIndex, ParaPerson);
+            });
         });
-    });
-    if (ParaContacts != nullptr)
-        ParaContacts->EndCollect();
+    if (ParaSnapshot != nullptr)
+        ParaSnapshot->EndWalk();
 }
 
 void THumanity::Draw() const {

@@ -23,9 +23,13 @@ public:
     void Think();
     void Move();
     // Think and then Move of each person before the next: as Think followed
-    // by Move, since a person's steps touch nobody else. Hands the persons as
-    // they end up to ParaContacts, when given, for the spreading pass.
-    void ThinkAndMove(TContactGrid* ParaContacts = nullptr);
+    // by Move, since a person's steps touch nobody else. Leaves the persons
+    // as they end up in ParaSnapshot, when given, for the spreading pass.
+    void ThinkAndMove(TContactSnapshot* ParaSnapshot = nullptr);
+    // The same, into the snapshot of ParaContacts when given.
+    void ThinkAndMove(TContactGrid* ParaContacts) {
+        ThinkAndMove(ParaContacts != nullptr ? &ParaContacts->Snapshot() : nullptr);
+    }
     // Every person in index order, so a higher index is drawn on top.
     void Draw() const;
     // Click actions: every person whose square contains the point, whatever its state.

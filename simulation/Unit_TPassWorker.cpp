@@ -1,17 +1,13 @@
 #include "simulation/Unit_TPassWorker.h"
 
+#include "simulation/Unit_CpuHints.h"
+
 #include <chrono>
 #include <system_error>
 
 namespace {
 
 constexpr auto kSpinning = std::chrono::microseconds(50);
-
-inline void Relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
 
 } // namespace
 
@@ -20,7 +16,7 @@ template <class TReady> bool TPassWorker::Spin(TReady&& ParaReady) {
     for (unsigned turn = 1;; ++turn) {
         if (ParaReady())
             return true;
-        Relax();
+        SpinPause();
         if (turn % 64 == 0 && std::chrono::steady_clock::now() >= until)
             return ParaReady();
     }

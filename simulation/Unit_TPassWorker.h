@@ -27,17 +27,22 @@ public:
     TPassWorker(const TPassWorker&) = delete;
     TPassWorker& operator=(const TPassWorker&) = delete;
 
-    // ParaWork(begin, end) over [0, ParaCount): the lower half here, the
-    // upper half on the helper, or all of it here below kShareFrom.
+    // A walk is worked in at most this many parts: the caller's and the helper's.
+    static constexpr std::size_t kParts = 2;
+
+    // ParaWork(part, begin, end) over [0, ParaCount): part 0, the lower half,
+    // here and part 1, the upper half, on the helper; or all of it as part 0
+    // here below kShareFrom. A part's index is what it may use to pick data
+    // of its own.
     template <class TWork> void Split(std::size_t ParaCount, TWork&& ParaWork) {
         if (ParaCount < kShareFrom || !Start()) {
-            ParaWork(std::size_t{0}, ParaCount);
+            ParaWork(std::size_t{0}, std::size_t{0}, ParaCount);
             return;
         }
         const std::size_t half = ParaCount / 2;
-        auto upper = [&] { ParaWork(half, ParaCount); };
+        auto upper = [&] { ParaWork(std::size_t{1}, half, ParaCount); };
         Post(&Call<decltype(upper)>, &upper);
-        ParaWork(std::size_t{0}, half);
+        ParaWork(std::size_t{0}, std::size_t{0}, half);
         Wait();
     }
 

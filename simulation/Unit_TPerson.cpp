@@ -20,6 +20,7 @@
 
 std::int32_t SpeedRange = 30;
 std::vector<std::unique_ptr<TPerson>> Persons;
+std::uint64_t PersonsGeneration = 0;
 
 namespace {
 

@@ -17,6 +17,12 @@
 // and what only thinking or drawing needs. Persons are kept in pooled slots of
 // two lines each, in the order they are made, so that a pass over the list
 // streams through memory.
+// Advanced by every change to the persons but that of a walk which hands
+// them over to the spreading pass as it goes (see TContactSnapshot): a
+// snapshot taken at another value is stale. Changed on the simulation's
+// thread only.
+extern std::uint64_t PersonsGeneration;
+
 class alignas(64) TPerson {
 public:
     double mPositionX = 0.0;
@@ -66,8 +72,14 @@ public:
     // crossed edge.
     void KeepInside(std::int32_t ParaWidth, std::int32_t ParaHeight);
     bool Select(std::int32_t ParaX, std::int32_t ParaY) const;
-    void Infect() { mInfected = true; }
-    void Quarantine() { mQuarantined = true; }
+    void Infect() {
+        mInfected = true;
+        ++PersonsGeneration;
+    }
+    void Quarantine() {
+        mQuarantined = true;
+        ++PersonsGeneration;
+    }
     // Whether the two circles of radius mSize touch or overlap.
     bool Near(const TPerson& ParaPerson) const {
         return Touching(mPositionX, mPositionY, mSize, ParaPerson.mPositionX, ParaPerson.mPositionY,

@@ -7,6 +7,7 @@
 #include "simulation/Unit_TContactGrid.h"
 
 #include <cfloat>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -217,4 +218,57 @@ TEST_F(ContactGridTest, StragglersDoNotStretchTheCells) {
     grid.Build(Persons, Field.get());
     EXPECT_LE(grid.CellSize(), 40.0);
     EXPECT_LE(static_cast<double>(grid.Columns()) * grid.Rows(), 2.0 * Persons.size() + 16);
+}
+
+TEST_F(ContactGridTest, AWalksSnapshotServesOnlyWhileNobodyChangedThePersonsSince) {
+    // Two infected persons, each touching a healthy one; everybody is still.
+    SetField(400, 300);
+    PopulationSize = 0;
+    Humanity = std::make_unique<THumanity>();
+    AddPerson(100, 100, 5, true);
+    AddPerson(108, 100, 5);
+    AddPerson(300, 200, 5);
+    AddPerson(308, 200, 5);
+    for (auto& person : Persons)
+        person->mSpeed = 0;
+    // Every way the persons can change between a walk and the pass, each
+    // of which must make the pass copy them anew, and see the change.
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"patient zero", [] { Persons[2]->Infect(); }},
+        {"a click that infects", [] { Humanity->Infect(300, 200); }},
+        {"a click that quarantines", [] { Humanity->Quarantine(108, 100); }},
+        {"a move", [] { Humanity->Move(); }},
+        {"a think", [] { Humanity->Think(); }},
+        {"scattered anew",
+         [] {
+             // And put back: only the change itself counts.
+             Humanity->ReDistribute();
+             const double places[][2] = {{100, 100}, {108, 100}, {300, 200}, {308, 200}};
+             for (std::size_t i = 0; i < Persons.size(); ++i) {
+                 Persons[i]->mPositionX = places[i][0];
+                 Persons[i]->mPositionY = places[i][1];
+             }
+         }},
+    };
+    for (const auto& [what, change] : changes) {
+        Persons[1]->mInfected = Persons[2]->mInfected = Persons[3]->mInfected = false;
+        TContactGrid grid;
+        Humanity->ThinkAndMove(&grid);
+        grid.Build(Persons, Field.get());
+        EXPECT_EQ(grid.Copies(), 0u) << what << ": the walk's snapshot was current";
+        EXPECT_EQ(grid.Remaining(), 3u) << what;
+
+        Humanity->ThinkAndMove(&grid);
+        change();
+        grid.Build(Persons, Field.get());
+        EXPECT_EQ(grid.Copies(), 1u) << what << ": a stale snapshot was used";
+        grid.Spread([](std::size_t ParaOther) { Persons[ParaOther]->Infect(); });
+        if (Persons[2]->mInfected) {
+            EXPECT_TRUE(Persons[3]->mInfected) << what << ": the change did not reach the pass";
+        }
+        EXPECT_TRUE(Persons[1]->mInfected) << what;
+        // The pass changed the persons too: its own snapshot is stale now.
+        grid.Build(Persons, Field.get());
+        EXPECT_EQ(grid.Copies(), 2u) << what;
+    }
 }

@@ -14,11 +14,13 @@ TEST(PassWorker, ALargeWalkIsSplitInTwoHalvesDoneOnceEachOnTwoThreads) {
     const std::size_t count = TPassWorker::kShareFrom * 3 + 1;
     std::vector<int> done(count, 0);
     std::vector<std::thread::id> by(count);
+    std::vector<std::size_t> part(count, TPassWorker::kParts);
     for (int round = 0; round < 200; ++round) {
-        worker.Split(count, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
+        worker.Split(count, [&](std::size_t ParaPart, std::size_t ParaBegin, std::size_t ParaEnd) {
             for (std::size_t i = ParaBegin; i < ParaEnd; ++i) {
                 ++done[i];
                 by[i] = std::this_thread::get_id();
+                part[i] = ParaPart;
             }
         });
     }
@@ -30,18 +32,24 @@ TEST(PassWorker, ALargeWalkIsSplitInTwoHalvesDoneOnceEachOnTwoThreads) {
     EXPECT_NE(by.back(), std::this_thread::get_id());
     EXPECT_EQ(by[count / 2 - 1], by.front());
     EXPECT_EQ(by[count / 2], by.back());
+    // Each half knows its part, the lower part 0.
+    EXPECT_EQ(part[count / 2 - 1], 0u);
+    EXPECT_EQ(part[count / 2], 1u);
+    EXPECT_EQ(part.back(), 1u);
 }
 
 TEST(PassWorker, SmallWalksAndUnsharedPairsStayOnTheCaller) {
     TPassWorker worker;
     std::size_t seen = 0;
-    worker.Split(TPassWorker::kShareFrom - 1, [&](std::size_t ParaBegin, std::size_t ParaEnd) {
-        EXPECT_EQ(ParaBegin, 0u);
-        seen += ParaEnd - ParaBegin;
-        EXPECT_EQ(std::this_thread::get_id(), std::this_thread::get_id());
-    });
+    worker.Split(TPassWorker::kShareFrom - 1,
+                 [&](std::size_t ParaPart, std::size_t ParaBegin, std::size_t ParaEnd) {
+                     EXPECT_EQ(ParaPart, 0u);
+                     EXPECT_EQ(ParaBegin, 0u);
+                     seen += ParaEnd - ParaBegin;
+                     EXPECT_EQ(std::this_thread::get_id(), std::this_thread::get_id());
+                 });
     EXPECT_EQ(seen, TPassWorker::kShareFrom - 1);
-    worker.Split(0, [&](std::size_t, std::size_t ParaEnd) { EXPECT_EQ(ParaEnd, 0u); });
+    worker.Split(0, [&](std::size_t, std::size_t, std::size_t ParaEnd) { EXPECT_EQ(ParaEnd, 0u); });
     std::vector<int> order;
     worker.Both(
         false, [&] { order.push_back(1); }, [&] { order.push_back(2); });
