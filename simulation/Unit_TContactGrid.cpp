@@ -100,11 +100,10 @@ void TContactGrid::Build(const TContactSnapshot& ParaSnapshot) {
 
 void TContactGrid::SortBands(std::vector<std::int32_t>& ParaCursor, std::size_t ParaFirst,
                              std::size_t ParaLast) {
-    // Band by band, a counting sort by cell of the band's entries, which stay
-    // in the cache meanwhile; then their bits.
+    // Band by band, while its entries are in the cache: a counting sort by
+    // cell (counts, a prefix sum, placing), then the occupancy bitmap.
     const auto columns = static_cast<std::size_t>(mColumns);
-    // Copies of the layout: a store to a count or an entry cannot change
-    // them, so they stay in registers.
+    // Copies of the layout that no store to a count or an entry can alias.
     const double originX = mOriginX;
     const double originY = mOriginY;
     const double inverse = mInverseCellSize;
@@ -166,8 +165,8 @@ void TContactGrid::Search(std::size_t ParaFirst, std::size_t ParaLast,
     for (std::size_t b = ParaFirst; b < ParaLast; ++b) {
         for (std::size_t p = 0; p < TContactSnapshot::kParts; ++p) {
             const TContactSnapshot::TBandedList& spreaders = mIndexed->Part(p).mSpreaders;
-            // First the spreaders that the tiles let through, without a jump
-            // on each (they pass without a pattern), then their search.
+            // First the spreaders that the occupancy bitmap lets through,
+            // gathered without a branch, then their search.
             const TEntry* const begin = spreaders.begin(b);
             const TEntry* const end = spreaders.end(b);
             ParaNear.resize(static_cast<std::size_t>(end - begin) + 1);

@@ -33,7 +33,8 @@ struct TContactEntry {
     std::int32_t mSize;
     std::uint32_t mIndex; // in the persons' list
 };
-// Copied field by field (see TBandedList::AddIf): no padding, no other fields.
+// Copied field by field (TBandedList::AddIf): a field added here must be
+// added there too.
 static_assert(std::is_trivially_copyable_v<TContactEntry>);
 static_assert(sizeof(TContactEntry) ==
               2 * sizeof(double) + sizeof(std::int32_t) + sizeof(std::uint32_t));
@@ -94,9 +95,8 @@ public:
         void AddIf(std::size_t ParaBand, const TContactEntry& ParaEntry, bool ParaKeep) {
             const std::int32_t count = mCount[ParaBand];
             TContactEntry& slot = mSlots[static_cast<std::size_t>(mFrom[ParaBand] + count)];
-            // Field by field: a copy of the whole is put together on the
-            // stack and read back in pieces that straddle its stores, which
-            // defeats store-to-load forwarding.
+            // Field by field, for store-to-load forwarding (see the
+            // static_assert on TContactEntry).
             slot.mX = ParaEntry.mX;
             slot.mY = ParaEntry.mY;
             slot.mSize = ParaEntry.mSize;
@@ -124,8 +124,8 @@ public:
         std::size_t mBands = 0;
     };
 
-    // What one part of the persons gives, on cache lines of its own: the
-    // parts are filled at the same time.
+    // What one part of the persons gives, on cache lines of its own (no
+    // false sharing): the parts are filled at the same time.
     struct alignas(64) TPart {
         TBandedList mSpreaders;
         TBandedList mCandidates;
@@ -136,9 +136,8 @@ public:
         std::int32_t mLargestSpreaderSize = std::numeric_limits<std::int32_t>::min();
     };
 
-    // The band of an ordinate, from copies of what it takes: a walk keeps
-    // them in registers, as no store to an entry can change them (no
-    // aliasing with the entries).
+    // The band of an ordinate, from copies of what it takes, which no store
+    // to an entry can alias: a walk keeps them in registers.
     struct TBandMap {
         double mOriginY;
         double mInverseCellSize;
@@ -164,8 +163,8 @@ public:
             const bool spreader = finite & infected & !ParaPerson.mBuried;
             const TContactEntry entry{x, y, ParaPerson.mSize,
                                       static_cast<std::uint32_t>(ParaIndex)};
-            // Infected or not comes without a pattern along the list: one
-            // store, to the one list it may belong to, and no branch.
+            // Infected or not comes without a pattern: a select, and one
+            // store, to the one list the person may belong to.
             TBandedList& list = infected ? mPart.mSpreaders : mPart.mCandidates;
             list.AddIf(mBands.Of(y), entry, candidate | spreader);
             if (candidate && ParaPerson.mBuried)

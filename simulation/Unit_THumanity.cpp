@@ -51,12 +51,13 @@ void THumanity::ReDistribute() {
 
 namespace {
 
-// The slots lie in index order, but the walks go through the list: ask for
-// the persons a few steps ahead, both of their lines.
+// The walks reach the persons through pointers, which the hardware
+// prefetcher cannot follow: ask for both lines a few persons ahead
+// (docs/performance.md, Memory layout).
 constexpr std::size_t kAhead = 12;
 
-// The list's start and size are the caller's copies: a store to a person
-// cannot change them, so they stay in registers.
+// The list's start and size are the caller's copies, which no store to a
+// person can alias.
 void FetchAhead(const std::unique_ptr<TPerson>* ParaPersons, std::size_t ParaCount,
                 std::size_t ParaIndex) {
     if (ParaIndex + kAhead < ParaCount) {
@@ -99,8 +100,7 @@ void THumanity::ThinkAndMove(TContactSnapshot* ParaSnapshot) {
     // can take theirs at the same time.
     TPassWorker::Shared().Split(
         Persons.size(), [&](std::size_t ParaPart, std::size_t ParaBegin, std::size_t ParaEnd) {
-            // Copies of their own, which no store to a person can change (no
-            // aliasing), so that they stay in registers.
+            // Copies that no store to a person can alias, kept in registers.
             const std::int32_t w = width;
             const std::int32_t h = height;
             const std::unique_ptr<TPerson>* const persons = Persons.data();

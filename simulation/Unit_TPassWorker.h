@@ -6,7 +6,8 @@
 // it several walks in quick succession, so each side waits for the other
 // spinning for a few tens of microseconds before it blocks: waking a blocked
 // thread takes about as long as a small walk. Without a helper (if no thread
-// can be started) every walk runs in one piece.
+// can be started) every walk runs in one piece. docs/performance.md, Two
+// threads.
 #pragma once
 
 #include <atomic>

@@ -16,7 +16,7 @@
 // pass reads (position, size, state, and the movement), the second the timers
 // and what only thinking or drawing needs. Persons are kept in pooled slots of
 // two lines each, in the order they are made, so that a pass over the list
-// streams through memory.
+// streams through memory (docs/performance.md, Memory layout).
 // Advanced by every change to the persons but that of a walk which hands
 // them over to the spreading pass as it goes (see TContactSnapshot): a
 // snapshot taken at another value is stale. Changed on the simulation's
@@ -109,7 +109,7 @@ private:
 // The steps of every cycle are here, where the walks over the population can
 // inline them. Whether a person turns, is infected or dead varies from one
 // person to the next without a pattern, so those steps select rather than
-// branch: a value worked out for nothing is cheaper than a mispredicted jump.
+// branch (docs/performance.md, Selects instead of branches).
 inline void TPerson::Think() {
     const std::int32_t cycle = Advance(mCycle, 1);
     const bool turning = mStartChangeAngleAfterCycle < cycle && cycle < mStopChangeAngleAfterCycle;

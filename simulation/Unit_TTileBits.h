@@ -1,6 +1,7 @@
-// A bit for each small tile of the contact grid's cells, set around every
-// healthy person: most spreaders have nobody healthy within reach, and the
-// bits tell them so before they look at any of the grid's entries.
+// An occupancy bitmap over the contact grid's cells: a bit for each small
+// tile, set around every healthy person. Most spreaders have nobody healthy
+// within reach, and the bits tell them so before they look at any of the
+// grid's entries (docs/performance.md, Occupancy bitmap).
 #pragma once
 
 #include <algorithm>
