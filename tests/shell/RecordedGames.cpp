@@ -83,12 +83,12 @@ const std::vector<TRecordedGame>& RecordedGames() {
     return games;
 }
 
-std::uint64_t SimulationChecksum() {
-    return WorldChecksum();
+TCheckpoint SimulationCheckpoint() {
+    return {StateChecksum(), WorldChecksum()};
 }
 
 void PlayRecordedGame(const TRecordedGame& ParaGame,
-                      const std::function<bool(int, std::uint64_t)>& ParaCheckpoint) {
+                      const std::function<bool(int, const TCheckpoint&)>& ParaCheckpoint) {
     SetRandomState(ParaGame.mSeed);
     PopulationSize = ParaGame.mPopulation;
     ProgramCreate();
@@ -97,7 +97,7 @@ void PlayRecordedGame(const TRecordedGame& ParaGame,
     Universe->CycleThrottleForTesting().SetEnabled(false);
 
     TScript script(ParaGame.mSeed ^ 0x9e3779b9u);
-    bool going = ParaCheckpoint(0, SimulationChecksum());
+    bool going = ParaCheckpoint(0, SimulationCheckpoint());
     int overFor = 0;
     for (int cycle = 1; going && cycle <= kRecordedCycles; ++cycle) {
         // A player who quarantines busily and infects now and then, clicking
@@ -135,14 +135,15 @@ void PlayRecordedGame(const TRecordedGame& ParaGame,
             overFor = 0;
         }
         if (cycle % kCyclesPerChecksum == 0)
-            going = ParaCheckpoint(cycle, SimulationChecksum());
+            going = ParaCheckpoint(cycle, SimulationCheckpoint());
     }
     ProgramDestroy();
     PopulationSize = 100;
 }
 
-std::string ChecksumLine(const char* ParaGame, int ParaCycle, std::uint64_t ParaChecksum) {
-    char line[96];
-    std::snprintf(line, sizeof line, "%s %d %016" PRIx64, ParaGame, ParaCycle, ParaChecksum);
+std::string ChecksumLine(const char* ParaGame, int ParaCycle, const TCheckpoint& ParaCheckpoint) {
+    char line[128];
+    std::snprintf(line, sizeof line, "%s %d %016" PRIx64 " %016" PRIx64, ParaGame, ParaCycle,
+                  ParaCheckpoint.mState, ParaCheckpoint.mBits);
     return line;
 }

@@ -26,16 +26,24 @@ const std::vector<TRecordedGame>& RecordedGames();
 constexpr int kRecordedCycles = 20000;
 constexpr int kCyclesPerChecksum = 100;
 
-// 64-bit checksum over every field of every person (doubles by their bits),
-// the disease, the game, the field, the population size and the generator.
-std::uint64_t SimulationChecksum();
+// Two 64-bit checksums of the simulation at one moment: of its events and
+// states alone (every integer and flag, no double), and of everything to
+// the bit (every field of every person, doubles by their bits, the disease,
+// the game, the field, the population size and the generator). A game that
+// keeps the first and loses the second plays the same, a little apart.
+struct TCheckpoint {
+    std::uint64_t mState;
+    std::uint64_t mBits;
+    bool operator==(const TCheckpoint&) const = default;
+};
+TCheckpoint SimulationCheckpoint();
 
 // Plays ParaGame from creation to kRecordedCycles cycles, unpaced, starting
 // the program anew a while after each game over, and calls
-// ParaCheckpoint(cycle, checksum) after creation (cycle 0) and after every
+// ParaCheckpoint(cycle, checkpoint) after creation (cycle 0) and after every
 // kCyclesPerChecksum-th cycle. Stops early when ParaCheckpoint returns false.
 void PlayRecordedGame(const TRecordedGame& ParaGame,
-                      const std::function<bool(int, std::uint64_t)>& ParaCheckpoint);
+                      const std::function<bool(int, const TCheckpoint&)>& ParaCheckpoint);
 
-// One line of the data file: "<game> <cycle> <checksum in hex>".
-std::string ChecksumLine(const char* ParaGame, int ParaCycle, std::uint64_t ParaChecksum);
+// One line of the data file: "<game> <cycle> <state> <bits>", in hex.
+std::string ChecksumLine(const char* ParaGame, int ParaCycle, const TCheckpoint& ParaCheckpoint);

@@ -18,8 +18,8 @@
 
 namespace {
 
-// Recorded checksums by game name and cycle.
-using TRecord = std::map<std::string, std::map<int, std::uint64_t>>;
+// Recorded checkpoints by game name and cycle.
+using TRecord = std::map<std::string, std::map<int, TCheckpoint>>;
 
 TRecord ReadRecord() {
     TRecord record;
@@ -31,10 +31,10 @@ TRecord ReadRecord() {
         std::istringstream fields(line);
         std::string game;
         int cycle = -1;
-        std::uint64_t checksum = 0;
-        fields >> game >> cycle >> std::hex >> checksum;
+        TCheckpoint checkpoint{};
+        fields >> game >> cycle >> std::hex >> checkpoint.mState >> checkpoint.mBits;
         if (fields && cycle >= 0)
-            record[game][cycle] = checksum;
+            record[game][cycle] = checkpoint;
     }
     return record;
 }
@@ -62,20 +62,23 @@ TEST_P(RecordedGame, PlaysEveryCheckpointAsRecorded) {
     const auto recorded = Record().find(game.mName);
     ASSERT_NE(recorded, Record().end())
         << "no checksums for " << game.mName << " in " << VELTRANE_GAME_CHECKSUMS;
-    const std::map<int, std::uint64_t>& expected = recorded->second;
+    const std::map<int, TCheckpoint>& expected = recorded->second;
     ASSERT_EQ(expected.size(), static_cast<std::size_t>(kRecordedCycles / kCyclesPerChecksum + 1));
 
     int checked = 0;
-    PlayRecordedGame(game, [&](int ParaCycle, std::uint64_t ParaChecksum) {
+    PlayRecordedGame(game, [&](int ParaCycle, const TCheckpoint& ParaCheckpoint) {
         const auto want = expected.find(ParaCycle);
         EXPECT_NE(want, expected.end()) << "cycle " << ParaCycle;
         if (want == expected.end())
             return false;
         // The first divergence says where to look; the rest would only repeat it.
-        EXPECT_EQ(ChecksumLine(game.mName, ParaCycle, ParaChecksum),
-                  ChecksumLine(game.mName, ParaCycle, want->second));
+        EXPECT_EQ(ChecksumLine(game.mName, ParaCycle, ParaCheckpoint),
+                  ChecksumLine(game.mName, ParaCycle, want->second))
+            << (ParaCheckpoint.mState == want->second.mState
+                    ? "the same events and states, other bits"
+                    : "other events or states");
         ++checked;
-        return ParaChecksum == want->second;
+        return ParaCheckpoint == want->second;
     });
     EXPECT_EQ(checked, static_cast<int>(expected.size()));
 }

@@ -1,7 +1,6 @@
 // Writes the checksums of the recorded games, to be kept as test data.
 // Run it only on a simulation known to be right: the replay test holds every
-// later build to what it writes. The Windows build gets its own file, as its
-// mathematics library rounds some sines and cosines otherwise.
+// build on every platform to what it writes.
 // Usage: record_game_checksums <output file>
 #include "RecordedGames.h"
 
@@ -20,15 +19,15 @@ int main(int argc, char** argv) {
     }
     // The same bytes from every platform's build: no CR before the newline.
     std::ofstream out(argv[1], std::ios::binary);
-    out << "# Checksums of the recorded games: game, cycle, checksum.\n";
+    out << "# Checksums of the recorded games: game, cycle, events and states, all bits.\n";
     for (const TRecordedGame& game : RecordedGames()) {
         int levels = 1;
         int overs = 0;
         bool over = false;
         std::int32_t population = game.mPopulation;
         std::int32_t largest = population;
-        PlayRecordedGame(game, [&](int ParaCycle, std::uint64_t ParaChecksum) {
-            out << ChecksumLine(game.mName, ParaCycle, ParaChecksum) << '\n';
+        PlayRecordedGame(game, [&](int ParaCycle, const TCheckpoint& ParaCheckpoint) {
+            out << ChecksumLine(game.mName, ParaCycle, ParaCheckpoint) << '\n';
             if (PopulationSize > population)
                 ++levels;
             population = PopulationSize;

@@ -1,7 +1,9 @@
-// A 64-bit checksum over the whole simulation: every field of every person
-// (doubles by their bits), the disease, the game, the field, the population
-// size and the generator. The recorded games' data hold these values, so the
-// order of what goes in must never change.
+// 64-bit checksums of the simulation. WorldChecksum takes in everything:
+// every field of every person (doubles by their bits: position, heading,
+// direction, ...), the disease, the game, the field, the population size and
+// the generator. StateChecksum takes in only the events and states, the
+// integers and flags, without any double. The recorded games' data hold
+// these values, so the order of what goes in must never change.
 #pragma once
 
 #include "simulation/Unit_Random.h"
@@ -51,6 +53,37 @@ inline std::uint64_t WorldChecksum() {
         sum.Add(p.mDirectionX);
         sum.Add(p.mDirectionY);
         sum.Add(p.mSpeed);
+        sum.Add(p.mInfected);
+        sum.Add(p.mQuarantined);
+        sum.Add(p.mRole);
+        sum.Add(p.mSize);
+    }
+    sum.Add(Disease->mCycle);
+    sum.Add(Disease->mCycleTillPatientZero);
+    sum.Add(Disease->mPatientZeroExists);
+    sum.Add(Game->mOver);
+    sum.Add(Field->Width());
+    sum.Add(Field->Height());
+    sum.Add(PopulationSize);
+    sum.Add(RandomState());
+    return sum.Value();
+}
+
+inline std::uint64_t StateChecksum() {
+    TChecksum sum;
+    sum.Add(Persons.size());
+    for (const auto& person : Persons) {
+        const TPerson& p = *person;
+        sum.Add(p.mCycle);
+        sum.Add(p.mResetCycle);
+        sum.Add(p.mStartChangeAngleAfterCycle);
+        sum.Add(p.mStopChangeAngleAfterCycle);
+        sum.Add(p.mInfectionCycle);
+        sum.Add(p.mDeadAfterInfectionCycle);
+        sum.Add(p.mDead);
+        sum.Add(p.mDeadCycle);
+        sum.Add(p.mBuriedAfterDeadCycle);
+        sum.Add(p.mBuried);
         sum.Add(p.mInfected);
         sum.Add(p.mQuarantined);
         sum.Add(p.mRole);
