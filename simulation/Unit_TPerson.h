@@ -3,6 +3,7 @@
 // infection and is buried a while after death. Timers count cycles.
 #pragma once
 
+#include "simulation/Unit_SinCos.h"
 #include "simulation/Unit_TRole.h"
 
 #include <cmath>
@@ -134,9 +135,9 @@ inline void TPerson::Move() {
     // anew (a NaN angle never matches and is worked out every time).
     if (!(mAngle == mHeadingAngle)) {
         const double r = mAngle * 3.141592653589793 / 180.0;
-        // Heading 0 walks down the screen, 90 to the right.
-        mHeadingSin = std::sin(r);
-        mHeadingCos = std::cos(r);
+        // Heading 0 walks down the screen, 90 to the right. Our own sine
+        // and cosine, correctly rounded: the same bits on every platform.
+        SinCos(r, mHeadingSin, mHeadingCos);
         mHeadingAngle = mAngle;
     }
     mDirectionX = mHeadingSin;
