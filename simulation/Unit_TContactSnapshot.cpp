@@ -318,11 +318,10 @@ void TContactSnapshot::PlaceByBand(TPart& ParaPart, const TEntryList& ParaSpread
     const auto place = [&](const TEntryList& ParaCopied, TBandedList& ParaList) {
         std::array<std::int32_t, kMostBands> room{};
         for (const TContactEntry& entry : ParaCopied)
-            ++room[mLayout.mBandOfRow[static_cast<std::size_t>(mLayout.RowOf(entry.mY))]];
+            ++room[mLayout.BandOf(entry.mY)];
         ParaList.Lay(room, mLayout.mBands);
         for (const TContactEntry& entry : ParaCopied)
-            ParaList.AddIf(mLayout.mBandOfRow[static_cast<std::size_t>(mLayout.RowOf(entry.mY))],
-                           entry, true);
+            ParaList.AddIf(mLayout.BandOf(entry.mY), entry, true);
     };
     place(ParaCandidates, ParaPart.mCandidates);
     place(ParaSpreaders, ParaPart.mSpreaders);

@@ -70,11 +70,10 @@ struct TContactLayout {
                                std::int32_t ParaCount) {
         return FloorWithin((ParaValue - ParaOrigin) * ParaInverseCellSize, ParaCount);
     }
-    std::int32_t ColumnOf(double ParaX) const {
-        return CellOf(ParaX, mOriginX, mInverseCellSize, mColumns);
-    }
-    std::int32_t RowOf(double ParaY) const {
-        return CellOf(ParaY, mOriginY, mInverseCellSize, mRows);
+    // The band of an ordinate's row.
+    std::size_t BandOf(double ParaY) const {
+        return mBandOfRow[static_cast<std::size_t>(
+            CellOf(ParaY, mOriginY, mInverseCellSize, mRows))];
     }
 };
 
