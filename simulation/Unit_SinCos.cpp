@@ -60,14 +60,16 @@
 // the correctly rounded value when hi + lo +- err both round to hi. That fails
 // for about one argument in 3,000.
 //
-// Slow path: the same reduction in fixed point to 288 bits, quadrant by
-// quadrant (|y| <= pi/4), then the Taylor series of sin y and cos y together in
-// fixed point, every step truncated: the reduced argument is off by under 8
-// units of the last place, each term by under 2, so with 60 terms the result
-// is within 256 units, 2^-280. The known hardest doubles for sine and cosine
-// need about 2^-120 relative; the rounding test is done again anyway, and at
-// 736 bits if 288 cannot decide. Sine and cosine of a double other than 0 are
-// transcendental (Lindemann), so they never fall on a midpoint.
+// Slow path: the same reduction in fixed point, quadrant by quadrant
+// (|y| <= pi/4), then the Taylor series of sin y and cos y together in fixed
+// point, every step truncated: the reduced argument is off by under 8 units of
+// the last place, each term by under 2, so with at most 100 terms the result
+// is within 256 units. First with 160 fraction bits (within 2^-152; results
+// are above 2^-62, so relative 2^-90), then 288 (2^-280): the known hardest
+// doubles for sine and cosine need about 2^-120 relative. The rounding test is
+// done at each step, and at 736 bits as a last resort. Sine and cosine of a
+// double other than 0 are transcendental (Lindemann), so they never fall on a
+// midpoint.
 
 namespace {
 
@@ -240,13 +242,13 @@ inline TTerms Terms(double ParaRh, double ParaRl) {
 
 // Hi + Lo = A + B (r + s) + A c, see above; the small sum goes from the
 // smallest terms to the largest.
-inline void Evaluate(double ParaAh, double ParaAl, double ParaBh, double ParaBl,
-                     const TTerms& ParaT, double& ParaHi, double& ParaLo) {
-    double ahh, ahl, bhh, bhl, p1, p1e, p2, p2e, u, ue, v, ve;
-    Split(ParaAh, ahh, ahl);
-    Split(ParaBh, bhh, bhl);
-    TwoProd(ParaBh, bhh, bhl, ParaT.Rh, ParaT.Rhh, ParaT.Rhl, p1, p1e);
-    TwoProd(ParaAh, ahh, ahl, ParaT.Hq, ParaT.Hqh, ParaT.Hql, p2, p2e);
+// Ahh + Ahl and Bhh + Bhl are Ah and Bh split.
+inline void Evaluate(double ParaAh, double ParaAl, double ParaAhh, double ParaAhl, double ParaBh,
+                     double ParaBl, double ParaBhh, double ParaBhl, const TTerms& ParaT,
+                     double& ParaHi, double& ParaLo) {
+    double p1, p1e, p2, p2e, u, ue, v, ve;
+    TwoProd(ParaBh, ParaBhh, ParaBhl, ParaT.Rh, ParaT.Rhh, ParaT.Rhl, p1, p1e);
+    TwoProd(ParaAh, ParaAhh, ParaAhl, ParaT.Hq, ParaT.Hqh, ParaT.Hql, p2, p2e);
     TwoSum(ParaAh, p1, u, ue);
     TwoSum(u, p2, v, ve);
     double t =
@@ -436,8 +438,11 @@ template <int N> bool SlowSinCos(double ParaAx, double& ParaSine, double& ParaCo
     return true;
 }
 
+// Ziv's strategy: 160 bits decide all but about one argument in 2^37, 288
+// bits every known hard case; 736 bits are there so the loop has an end.
 void Slow(double ParaAx, double& ParaSine, double& ParaCosine) {
-    if (!SlowSinCos<10>(ParaAx, ParaSine, ParaCosine))
+    if (!SlowSinCos<6>(ParaAx, ParaSine, ParaCosine) &&
+        !SlowSinCos<10>(ParaAx, ParaSine, ParaCosine))
         SlowSinCos<24>(ParaAx, ParaSine, ParaCosine);
 }
 
@@ -449,8 +454,11 @@ void Fast(double ParaAx, double& ParaSh, double& ParaSl, double& ParaCh, double&
     const TTerms t = Terms(rh, rl);
     const TSinCosEntry& sa = kSinTable[j];
     const TSinCosEntry& ca = kSinTable[(j + 128) & 511];
-    Evaluate(sa.Hi, sa.Lo, ca.Hi, ca.Lo, t, ParaSh, ParaSl);
-    Evaluate(ca.Hi, ca.Lo, -sa.Hi, -sa.Lo, t, ParaCh, ParaCl);
+    double shh, shl, chh, chl;
+    Split(sa.Hi, shh, shl);
+    Split(ca.Hi, chh, chl);
+    Evaluate(sa.Hi, sa.Lo, shh, shl, ca.Hi, ca.Lo, chh, chl, t, ParaSh, ParaSl);
+    Evaluate(ca.Hi, ca.Lo, chh, chl, -sa.Hi, -sa.Lo, -shh, -shl, t, ParaCh, ParaCl);
 }
 
 TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
@@ -509,4 +517,14 @@ void SinCosFast(double X, double (&Sine)[2], double (&Cosine)[2]) noexcept {
 
 double SinCosFastErrorBound() noexcept {
     return kRelErr;
+}
+
+bool SinCosSlow(double X, int Level, double& Sine, double& Cosine) noexcept {
+    const double ax = X < 0 ? -X : X;
+    const bool decided = Level == 0   ? SlowSinCos<6>(ax, Sine, Cosine)
+                         : Level == 1 ? SlowSinCos<10>(ax, Sine, Cosine)
+                                      : SlowSinCos<24>(ax, Sine, Cosine);
+    if (X < 0)
+        Sine = -Sine;
+    return decided;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "SinCosReference.h"
 #include "simulation/Unit_SinCos.h"
@@ -193,4 +194,33 @@ TEST(SinCosMpfr, SlowPathIsRareButTaken) {
     EXPECT_GT(slow, 0);
     EXPECT_LT(slow, n / 1000) << "of " << n;
     std::printf("slow path: %ld of %ld random arguments\n", slow, n);
+}
+
+// Each precision of the slow path on its own, on the arguments that matter
+// most to it: the hardest ones, those near multiples of pi/2, huge ones.
+TEST(SinCosMpfr, EverySlowPathPrecisionIsCorrectWhenItDecides) {
+    TMpfr mpfr;
+    std::vector<double> args = {kClosestToHalfPiMultiple, 0x1.fffffffffffffp+1023, 0x1p-27};
+    for (const auto* list : {&HardestSineArguments(), &HardestCosineArguments()})
+        args.insert(args.end(), list->begin(), list->end());
+    std::uint64_t state = 99;
+    for (int i = 0; i < 300; ++i)
+        args.push_back(RandomAcrossBinades(state, -27, 1023));
+    for (int level = 0; level < 3; ++level) {
+        int undecided = 0;
+        for (double x : args) {
+            double s, c, es, ec;
+            mpfr.SinCos(x, es, ec);
+            if (!SinCosSlow(x, level, s, c)) {
+                // Only results below 2^-44 may need more than the first precision.
+                EXPECT_TRUE(level == 0 && std::fmin(std::fabs(es), std::fabs(ec)) < 0x1p-44)
+                    << "level " << level << " x = " << Hex(x);
+                ++undecided;
+                continue;
+            }
+            EXPECT_EQ(Bits(s), Bits(es)) << "level " << level << " x = " << Hex(x);
+            EXPECT_EQ(Bits(c), Bits(ec)) << "level " << level << " x = " << Hex(x);
+        }
+        EXPECT_LE(undecided, 2) << "level " << level;
+    }
 }
