@@ -3,6 +3,7 @@
 #include <bit>
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 #include "simulation/Unit_SinCos_Tables.h"
 
@@ -83,8 +84,22 @@ constexpr uint64_t kTinyBits = 0x3e40000000000000u; // 2^-27
 constexpr double kRelErr = 0x1p-66;
 constexpr double kAbsErr = 0x1p-128;
 
+// memcpy rather than std::bit_cast: older standard libraries (emscripten's)
+// lack the latter, and compilers make the same single move of either.
+inline uint64_t ToBits(double ParaX) {
+    uint64_t b;
+    std::memcpy(&b, &ParaX, sizeof b);
+    return b;
+}
+
+inline double ToDouble(uint64_t ParaB) {
+    double x;
+    std::memcpy(&x, &ParaB, sizeof x);
+    return x;
+}
+
 double Pow2(int ParaE) {
-    return std::bit_cast<double>(static_cast<uint64_t>(ParaE + 1023) << 52);
+    return ToDouble(static_cast<uint64_t>(ParaE + 1023) << 52);
 }
 
 // S + E = A + B exactly.
@@ -140,7 +155,7 @@ template <int N> uint64_t Bits64(const uint32_t (&ParaW)[N], int ParaPos) {
 template <int N> void Turns(double ParaAx, uint32_t (&ParaF)[N]) {
     constexpr int L = N + 3;
     static_assert(30 + L <= kInvTwoPiWords, "the table of 1/(2 pi) is too short");
-    const uint64_t bits = std::bit_cast<uint64_t>(ParaAx);
+    const uint64_t bits = ToBits(ParaAx);
     const int e = static_cast<int>(bits >> 52) - 1075;
     const uint64_t m = (bits & 0x000fffffffffffffu) | 0x0010000000000000u;
     const int a = e > 0 ? e / 32 : 0;
@@ -462,7 +477,7 @@ void Fast(double ParaAx, double& ParaSh, double& ParaSl, double& ParaCh, double&
 }
 
 TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
-    const uint64_t bits = std::bit_cast<uint64_t>(ParaX);
+    const uint64_t bits = ToBits(ParaX);
     const uint64_t abits = bits & kAbsMask;
     if (abits >= kInfBits) {
         // NaN stays NaN, infinity - infinity is NaN and raises invalid.
@@ -475,7 +490,7 @@ TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
         ParaCosine = 1.0;
         return scp_trivial;
     }
-    const double ax = std::bit_cast<double>(abits);
+    const double ax = ToDouble(abits);
     double sh, sl, ch, cl;
     Fast(ax, sh, sl, ch, cl);
     TSinCosPath path = scp_fast;
