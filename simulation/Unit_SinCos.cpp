@@ -59,13 +59,14 @@
 // 2^-128 covers results that are tiny after reduction, and no double has a
 // sine or cosine below 2^-62 other than for |x| < 2^-27, handled apart), hi is
 // the correctly rounded value when hi + lo +- err both round to hi. That fails
-// for about one argument in 3,000.
+// for about one argument in 2,500.
 //
 // Slow path: the same reduction in fixed point, quadrant by quadrant
 // (|y| <= pi/4), then the Taylor series of sin y and cos y together in fixed
 // point, every step truncated: the reduced argument is off by under 8 units of
-// the last place, each term by under 2, so with at most 100 terms the result
-// is within 256 units. First with 160 fraction bits (within 2^-152; results
+// the last place, each term by under 2, and the terms alternate between the
+// two sums, so even the 130 terms of the highest precision leave each result
+// within 256 units. First with 160 fraction bits (within 2^-152; results
 // are above 2^-62, so relative 2^-90), then 288 (2^-280): the known hardest
 // doubles for sine and cosine need about 2^-120 relative. The rounding test is
 // done at each step, and at 736 bits as a last resort. Sine and cosine of a
