@@ -3,66 +3,75 @@
 #include <bit>
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 #include "simulation/Unit_SinCos_Tables.h"
 
 // Every result below depends on each double operation being rounded once, to
 // nearest, in double: no x87 extended precision, no fused multiply-add, no
-// reassociation. The build compiles this file with -ffp-contract=off; clang
-// also honours the pragma.
+// reassociation. The build compiles this file with -ffp-contract=off, and the
+// pragmas below keep it so under whatever flags a user adds (-march=native
+// would otherwise let GCC fuse, and 0.9 % of results come out wrong).
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0 && FLT_EVAL_METHOD != -1
 #error "Unit_SinCos needs double arithmetic evaluated in double"
 #endif
 #if defined(__clang__)
 #pragma STDC FP_CONTRACT OFF
+#elif defined(__GNUC__)
+#pragma GCC optimize("fp-contract=off")
 #endif
 
 // How it works
 //
-// Fast path. With k the nearest integer to |x| 128/pi, j = k mod 256 and
-// r = |x| - k pi/128 (|r| <= pi/256 + 2^-40), sin x and cos x are
+// Fast path. With k the nearest integer to |x| 256/pi, j = k mod 512 and
+// r = |x| - k pi/256 (|r| <= pi/512 + 2^-40), sin x and cos x are
 //   sin(a + r) = A + B (r + s) + A c   with A = sin a, B = cos a,
 //   cos(a + r) = A + B (r + s) + A c   with A = cos a, B = -sin a,
-// for a = j pi/128, c = cos r - 1 and s = sin r - r by their Taylor series.
+// for a = j pi/256, c = cos r - 1 and s = sin r - r by their Taylor series.
 // A and B come from a table of double-doubles (error 2^-107). The big terms
 // A, B rh and A (-rh^2/2) are added exactly (Dekker's product with Veltkamp's
 // split, Knuth's two-sum); everything else is summed in one double.
 //
-// Reduction. Below 2^17, r = ((|x| - k P1) - k P2) - k P3 - k P4 with
-// pi/128 = P1 + P2 + P3 + P4 + d, |d| < 2^-171: k < 2^23, so k P1, k P2 and
+// Reduction. Below 2^16, r = ((|x| - k P1) - k P2) - k P3 - k P4 with
+// pi/256 = P1 + P2 + P3 + P4 + d, |d| < 2^-172: k < 2^23, so k P1, k P2 and
 // k P3 (stored as 26 + 27 bits) are exact products, |x| - k P1 is exact
 // (Sterbenz), the other subtractions are two-sums; the error is the rounding
-// of the small sum, under 2^-104 |r|, plus k d < 2^-148. Above 2^17, the
+// of the small sum, under 2^-104 |r|, plus k d < 2^-149. Above 2^16, the
 // fraction of |x|/(2 pi) is taken in fixed point from enough words of
 // 1/(2 pi) (Payne and Hanek; 192 bits, error < 2^-190), and r becomes a
 // double-double with relative error under 2^-103.
 //
-// Error of the fast path, with rho = pi/256 (1 + 2^-20) and q = rh^2 <= rho^2:
-//   s evaluated in double (rh q times a degree-3 polynomial in q):
-//     at most 6 roundings of 2^-53 on |s| <= rho^3/6        2^-72.0
-//   B s rounded, and added to the small sum                  2 x 2^-74.6
-//   A c4 (c without its first term; |c4| <= 2^-30)           2^-80.7
-//   Taylor truncation of c and s                             2^-85
-//   the table, the rest of the small sum, the reduction     < 2^-100
-// so the absolute error is below 1.34 x 2^-72 = 2^-71.58. For j != 0 and
-// j != 128 (sine) or j != 64, 192 (cosine) the result is at least
-// sin(pi/256 - 2^-40) > 2^-6.35, a relative error below 2^-65.2. Otherwise
+// Error of the fast path, with rho = pi/512 (1 + 2^-20) = 2^-7.35 and
+// q = rh^2 <= rho^2:
+//   s evaluated in double (rh q times a degree-2 polynomial in q):
+//     at most 6 roundings of 2^-53 on |s| <= rho^3/6 = 2^-24.6     2^-75.0
+//   B s rounded, and added to the small sum                        2 x 2^-77.6
+//   A c4 (c without its first term; |c4| <= rho^4/24 = 2^-34)      2^-84
+//   Taylor truncation of s (rho^9/9!) and c (rho^10/10!)           2^-84.7
+//   the table, the rest of the small sum, the reduction           < 2^-100
+// so the absolute error is below 1.34 x 2^-75 = 2^-74.58. For j != 0, 256
+// (sine) or j != 128, 384 (cosine) the result is at least
+// sin(pi/512 - 2^-40) > 2^-7.35, a relative error below 2^-67.2. Otherwise
 // the result is B (r + s) + A c with A = 0 and |B| = 1: about |r|, and every
-// error above scales with r^3, so the relative error is below 2^-53 r^2 x 1.34
-// <= 2^-65.2 again. Rounding test: with err = 2^-64 |hi| + 2^-128 (margin over
-// 2^-65.2 for the rounding of err itself, the 2^-128 for results that are tiny
-// after reduction; no double has a sine or cosine below 2^-62 other than for
-// |x| < 2^-27, handled apart), hi is the correctly rounded value when hi + lo
-// +- err both round to hi. That fails for about one argument in 2,000.
+// error above scales with r^3, so the relative error is below
+// 1.34 x 2^-53 r^2 <= 2^-67.2 again. Rounding test: with
+// err = 2^-66 |hi| + 2^-128 (the margin covers the rounding of err itself; the
+// 2^-128 covers results that are tiny after reduction, and no double has a
+// sine or cosine below 2^-62 other than for |x| < 2^-27, handled apart), hi is
+// the correctly rounded value when hi + lo +- err both round to hi. That fails
+// for about one argument in 2,500.
 //
-// Slow path: the same reduction in fixed point to 288 bits, quadrant by
-// quadrant (|y| <= pi/4), then the Taylor series of sin y and cos y together in
-// fixed point, every step truncated: the reduced argument is off by under 8
-// units of the last place, each term by under 2, so with 60 terms the result
-// is within 256 units, 2^-280. The known hardest doubles for sine and cosine
-// need about 2^-120 relative; the rounding test is done again anyway, and at
-// 736 bits if 288 cannot decide. Sine and cosine of a double other than 0 are
-// transcendental (Lindemann), so they never fall on a midpoint.
+// Slow path: the same reduction in fixed point, quadrant by quadrant
+// (|y| <= pi/4), then the Taylor series of sin y and cos y together in fixed
+// point, every step truncated: the reduced argument is off by under 8 units of
+// the last place, each term by under 2, and the terms alternate between the
+// two sums, so even the 130 terms of the highest precision leave each result
+// within 256 units. First with 160 fraction bits (within 2^-152; results
+// are above 2^-62, so relative 2^-90), then 288 (2^-280): the known hardest
+// doubles for sine and cosine need about 2^-120 relative. The rounding test is
+// done at each step, and at 736 bits as a last resort. Sine and cosine of a
+// double other than 0 are transcendental (Lindemann), so they never fall on a
+// midpoint.
 
 namespace {
 
@@ -73,11 +82,25 @@ using namespace sincos_tables;
 constexpr uint64_t kAbsMask = 0x7fffffffffffffffu;
 constexpr uint64_t kInfBits = 0x7ff0000000000000u;
 constexpr uint64_t kTinyBits = 0x3e40000000000000u; // 2^-27
-constexpr double kRelErr = 0x1p-64;
+constexpr double kRelErr = 0x1p-66;
 constexpr double kAbsErr = 0x1p-128;
 
+// memcpy rather than std::bit_cast: older standard libraries (emscripten's)
+// lack the latter, and compilers make the same single move of either.
+inline uint64_t ToBits(double ParaX) {
+    uint64_t b;
+    std::memcpy(&b, &ParaX, sizeof b);
+    return b;
+}
+
+inline double ToDouble(uint64_t ParaB) {
+    double x;
+    std::memcpy(&x, &ParaB, sizeof x);
+    return x;
+}
+
 double Pow2(int ParaE) {
-    return std::bit_cast<double>(static_cast<uint64_t>(ParaE + 1023) << 52);
+    return ToDouble(static_cast<uint64_t>(ParaE + 1023) << 52);
 }
 
 // S + E = A + B exactly.
@@ -103,9 +126,9 @@ inline void TwoProd(double ParaA, double ParaAh, double ParaAl, double ParaB, do
 
 // ---- reduction ----------------------------------------------------------
 
-// k and r = Ax - k pi/128 for 2^-27 <= Ax < 2^17.
+// k and r = Ax - k pi/256 for 2^-27 <= Ax < 2^16.
 inline int ReduceModerate(double ParaAx, double& ParaRh, double& ParaRl) {
-    const double k = (ParaAx * kInvPi128 + 0x1.8p52) - 0x1.8p52;
+    const double k = (ParaAx * kInvPi256 + 0x1.8p52) - 0x1.8p52;
     const double t = ParaAx - k * kP1;
     double a, e1, b, e2;
     TwoSum(t, -(k * kP2), a, e1);
@@ -133,7 +156,7 @@ template <int N> uint64_t Bits64(const uint32_t (&ParaW)[N], int ParaPos) {
 template <int N> void Turns(double ParaAx, uint32_t (&ParaF)[N]) {
     constexpr int L = N + 3;
     static_assert(30 + L <= kInvTwoPiWords, "the table of 1/(2 pi) is too short");
-    const uint64_t bits = std::bit_cast<uint64_t>(ParaAx);
+    const uint64_t bits = ToBits(ParaAx);
     const int e = static_cast<int>(bits >> 52) - 1075;
     const uint64_t m = (bits & 0x000fffffffffffffu) | 0x0010000000000000u;
     const int a = e > 0 ? e / 32 : 0;
@@ -161,29 +184,29 @@ template <int N> void Turns(double ParaAx, uint32_t (&ParaF)[N]) {
     }
 }
 
-// j and r for Ax >= 2^17: the nearest 1/256 of a turn, and the rest in radians.
+// j and r for Ax >= 2^16: the nearest 1/512 of a turn, and the rest in radians.
 int ReduceLarge(double ParaAx, double& ParaRh, double& ParaRl) {
     uint32_t f[6];
     Turns(ParaAx, f);
-    // Adding half a step turns truncation into rounding: j is then the top 8
+    // Adding half a step turns truncation into rounding: j is then the top 9
     // bits, and D = U - 1/2 with U the bits after them.
-    f[0] += 0x00800000u;
-    const int j = static_cast<int>(f[0] >> 24);
-    f[0] &= 0x00ffffffu;
-    const bool negative = f[0] < 0x00800000u;
+    f[0] += 0x00400000u;
+    const int j = static_cast<int>(f[0] >> 23);
+    f[0] &= 0x007fffffu;
+    const bool negative = f[0] < 0x00400000u;
     if (negative) {
         // |D| = 1/2 - U, in two's complement over all six words.
         uint64_t borrow = 0;
         for (int i = 5; i >= 0; --i) {
-            const uint64_t half = i == 0 ? 0x00800000u : 0u;
+            const uint64_t half = i == 0 ? 0x00400000u : 0u;
             const uint64_t d = half - f[i] - borrow;
             f[i] = static_cast<uint32_t>(d);
             borrow = (d >> 32) & 1;
         }
     } else {
-        f[0] -= 0x00800000u;
+        f[0] -= 0x00400000u;
     }
-    // |D|/256 turns to a double-double, truncating after 106 bits.
+    // |D|/512 turns to a double-double, truncating after 106 bits.
     int pos = 0;
     while (pos < 192 && f[pos / 32] == 0)
         pos += 32;
@@ -192,14 +215,14 @@ int ReduceLarge(double ParaAx, double& ParaRh, double& ParaRl) {
         return j;
     }
     pos += std::countl_zero(f[pos / 32]);
-    const double vh = static_cast<double>(Bits64(f, pos) >> 11) * Pow2(-pos - 53 + 8);
-    const double vl = static_cast<double>(Bits64(f, pos + 53) >> 11) * Pow2(-pos - 106 + 8);
-    // r = |D| pi/128, with D a number of 1/256 turns.
+    const double vh = static_cast<double>(Bits64(f, pos) >> 11) * Pow2(-pos - 53 + 9);
+    const double vl = static_cast<double>(Bits64(f, pos + 53) >> 11) * Pow2(-pos - 106 + 9);
+    // r = |D| pi/256, with D a number of 1/512 turns.
     double vhh, vhl, ph, pl, p, e;
     Split(vh, vhh, vhl);
-    Split(kPi128Hi, ph, pl);
-    TwoProd(vh, vhh, vhl, kPi128Hi, ph, pl, p, e);
-    TwoSum(p, (e + vh * kPi128Lo) + vl * kPi128Hi, ParaRh, ParaRl);
+    Split(kPi256Hi, ph, pl);
+    TwoProd(vh, vhh, vhl, kPi256Hi, ph, pl, p, e);
+    TwoSum(p, (e + vh * kPi256Lo) + vl * kPi256Hi, ParaRh, ParaRl);
     if (negative) {
         ParaRh = -ParaRh;
         ParaRl = -ParaRl;
@@ -229,24 +252,25 @@ inline TTerms Terms(double ParaRh, double ParaRl) {
     Split(t.Hq, t.Hqh, t.Hql);
     t.Small = -0.5 * qe - ParaRh * ParaRl;
     t.C4 = q * q * (1.0 / 24 - q * (1.0 / 720 - q * (1.0 / 40320)));
-    t.S = ParaRh * q * (-1.0 / 6 + q * (1.0 / 120 + q * (-1.0 / 5040 + q * (1.0 / 362880)))) -
-          0.5 * q * ParaRl;
+    t.S = ParaRh * q * (-1.0 / 6 + q * (1.0 / 120 - q * (1.0 / 5040))) - 0.5 * q * ParaRl;
     return t;
 }
 
 // Hi + Lo = A + B (r + s) + A c, see above; the small sum goes from the
 // smallest terms to the largest.
-inline void Evaluate(const TSinCosEntry& ParaA, double ParaBh, double ParaBl, double ParaBhh,
-                     double ParaBhl, const TTerms& ParaT, double& ParaHi, double& ParaLo) {
+// Ahh + Ahl and Bhh + Bhl are Ah and Bh split.
+inline void Evaluate(double ParaAh, double ParaAl, double ParaAhh, double ParaAhl, double ParaBh,
+                     double ParaBl, double ParaBhh, double ParaBhl, const TTerms& ParaT,
+                     double& ParaHi, double& ParaLo) {
     double p1, p1e, p2, p2e, u, ue, v, ve;
     TwoProd(ParaBh, ParaBhh, ParaBhl, ParaT.Rh, ParaT.Rhh, ParaT.Rhl, p1, p1e);
-    TwoProd(ParaA.Hi, ParaA.HiHi, ParaA.HiLo, ParaT.Hq, ParaT.Hqh, ParaT.Hql, p2, p2e);
-    TwoSum(ParaA.Hi, p1, u, ue);
+    TwoProd(ParaAh, ParaAhh, ParaAhl, ParaT.Hq, ParaT.Hqh, ParaT.Hql, p2, p2e);
+    TwoSum(ParaAh, p1, u, ue);
     TwoSum(u, p2, v, ve);
-    double t = ParaBl * ParaT.Rh + ParaBh * ParaT.Rl + ParaA.Hi * ParaT.Small +
-               ParaA.Lo * ParaT.Hq + ParaA.Lo;
+    double t =
+        ParaBl * ParaT.Rh + ParaBh * ParaT.Rl + ParaAh * ParaT.Small + ParaAl * ParaT.Hq + ParaAl;
     t = (((t + p2e) + p1e) + ve) + ue;
-    t += ParaA.Hi * ParaT.C4;
+    t += ParaAh * ParaT.C4;
     t += ParaBl * ParaT.S;
     t += ParaBh * ParaT.S;
     TwoSum(v, t, ParaHi, ParaLo);
@@ -430,8 +454,11 @@ template <int N> bool SlowSinCos(double ParaAx, double& ParaSine, double& ParaCo
     return true;
 }
 
+// Ziv's strategy: 160 bits decide all but about one argument in 2^37, 288
+// bits every known hard case; 736 bits are there so the loop has an end.
 void Slow(double ParaAx, double& ParaSine, double& ParaCosine) {
-    if (!SlowSinCos<10>(ParaAx, ParaSine, ParaCosine))
+    if (!SlowSinCos<6>(ParaAx, ParaSine, ParaCosine) &&
+        !SlowSinCos<10>(ParaAx, ParaSine, ParaCosine))
         SlowSinCos<24>(ParaAx, ParaSine, ParaCosine);
 }
 
@@ -439,16 +466,19 @@ void Slow(double ParaAx, double& ParaSine, double& ParaCosine) {
 void Fast(double ParaAx, double& ParaSh, double& ParaSl, double& ParaCh, double& ParaCl) {
     double rh, rl;
     const int j =
-        ParaAx < 0x1p17 ? ReduceModerate(ParaAx, rh, rl) & 255 : ReduceLarge(ParaAx, rh, rl);
+        ParaAx < 0x1p16 ? ReduceModerate(ParaAx, rh, rl) & 511 : ReduceLarge(ParaAx, rh, rl);
     const TTerms t = Terms(rh, rl);
     const TSinCosEntry& sa = kSinTable[j];
-    const TSinCosEntry& ca = kSinTable[(j + 64) & 255];
-    Evaluate(sa, ca.Hi, ca.Lo, ca.HiHi, ca.HiLo, t, ParaSh, ParaSl);
-    Evaluate(ca, -sa.Hi, -sa.Lo, -sa.HiHi, -sa.HiLo, t, ParaCh, ParaCl);
+    const TSinCosEntry& ca = kSinTable[(j + 128) & 511];
+    double shh, shl, chh, chl;
+    Split(sa.Hi, shh, shl);
+    Split(ca.Hi, chh, chl);
+    Evaluate(sa.Hi, sa.Lo, shh, shl, ca.Hi, ca.Lo, chh, chl, t, ParaSh, ParaSl);
+    Evaluate(ca.Hi, ca.Lo, chh, chl, -sa.Hi, -sa.Lo, -shh, -shl, t, ParaCh, ParaCl);
 }
 
 TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
-    const uint64_t bits = std::bit_cast<uint64_t>(ParaX);
+    const uint64_t bits = ToBits(ParaX);
     const uint64_t abits = bits & kAbsMask;
     if (abits >= kInfBits) {
         // NaN stays NaN, infinity - infinity is NaN and raises invalid.
@@ -461,7 +491,7 @@ TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
         ParaCosine = 1.0;
         return scp_trivial;
     }
-    const double ax = std::bit_cast<double>(abits);
+    const double ax = ToDouble(abits);
     double sh, sl, ch, cl;
     Fast(ax, sh, sl, ch, cl);
     TSinCosPath path = scp_fast;
@@ -503,4 +533,14 @@ void SinCosFast(double X, double (&Sine)[2], double (&Cosine)[2]) noexcept {
 
 double SinCosFastErrorBound() noexcept {
     return kRelErr;
+}
+
+bool SinCosSlow(double X, int Level, double& Sine, double& Cosine) noexcept {
+    const double ax = X < 0 ? -X : X;
+    const bool decided = Level == 0   ? SlowSinCos<6>(ax, Sine, Cosine)
+                         : Level == 1 ? SlowSinCos<10>(ax, Sine, Cosine)
+                                      : SlowSinCos<24>(ax, Sine, Cosine);
+    if (X < 0)
+        Sine = -Sine;
+    return decided;
 }

@@ -20,3 +20,7 @@ TSinCosPath SinCosPath(double X) noexcept;
 // SinCosFastErrorBound() times the high part. For the tests that check it.
 void SinCosFast(double X, double (&Sine)[2], double (&Cosine)[2]) noexcept;
 double SinCosFastErrorBound() noexcept;
+
+// The slow path alone at one of its precisions (Level 0, 1, 2: 160, 288, 736
+// bits) for 2^-27 <= |X| < infinity; false when that precision cannot decide.
+bool SinCosSlow(double X, int Level, double& Sine, double& Cosine) noexcept;

@@ -140,8 +140,8 @@ int Cases() {
     Case(kClosestToHalfPiMultiple, mpfr, seen);
     Case(-kClosestToHalfPiMultiple, mpfr, seen);
     // Edges of the paths.
-    for (double edge : {0x1p-27, 0x1p-26, 0x1p17, 0x1p52, 0x1.fffffffffffffp+1023, 0x1p-1022,
-                        0x1p-1074, 0x1p-1060})
+    for (double edge : {0x1p-27, 0x1p-26, 0x1p16, 0x1p17, 0x1p52, 0x1.fffffffffffffp+1023,
+                        0x1p-1022, 0x1p-1074, 0x1p-1060})
         for (int u = -3; u <= 3; ++u) {
             const std::uint64_t b = Bits(edge) + static_cast<std::uint64_t>(u);
             if (b < Bits(INFINITY))
