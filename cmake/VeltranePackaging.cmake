@@ -19,6 +19,10 @@ set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/build/" "/dist/" "/\\\\.git/")
+# Byte for byte the same packages from the same commit: CPack's archives take
+# their times from SOURCE_DATE_EPOCH (scripts/package sets it), and this dates
+# the staged files for the generators that read the files' own times.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltraneStagingTimes.cmake)
 
 if(WIN32)
     set(CPACK_GENERATOR ZIP NSIS)
