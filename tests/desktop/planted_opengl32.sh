@@ -44,16 +44,20 @@ planted_ran && fail "a library planted beside the program ran inside it"
 [ "$window" = 0 ] || fail "the game window did not appear"
 
 # The game draws: white persons on the black field, within a few seconds.
-colours=0
+# Lit pixels are counted in thousandths of the picture.
+drawn() {
+    capture_client "$id" "$WORK/shot.png" || return 1
+    read -r colours lit < <(convert "$WORK/shot.png" -colorspace Gray \
+        -format '%k %[fx:int(1000*mean)]' info:)
+    [ "$colours" -ge 2 ] && [ "$lit" -ge 1 ] && [ "$lit" -le 500 ]
+}
+colours=0 lit=0
 for _ in $(seq 20); do
-    if capture_client "$id" "$WORK/shot.png"; then
-        colours=$(convert "$WORK/shot.png" -format '%k' info:)
-        [ "$colours" -ge 2 ] && break
-    fi
+    drawn && break
     sleep 0.5
 done
-echo "picture with $colours colours"
-[ "$colours" -ge 2 ] || fail "the game did not draw (a picture of $colours colours)"
+echo "picture with $colours grey levels, $lit/1000 lit"
+drawn || fail "the game did not draw its field and persons"
 
 close_window "$id" || fail "could not send the close request"
 wait_exit 20
