@@ -3,6 +3,8 @@
 # read-only and bound at start (full RELRO, BIND_NOW), the stack protector and
 # fortified libc calls. tests/desktop checks the program for each of them.
 # Windows gets ASLR, high-entropy ASLR and DEP from the linker's defaults.
+# VELTRANE_HARDENED says whether this build's program has all of them, for the test.
+set(VELTRANE_HARDENED OFF)
 if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     return()
 endif()
@@ -30,4 +32,10 @@ endif()
 check_linker_flag(CXX "LINKER:-z,relro,-z,now" VELTRANE_HAS_BIND_NOW)
 if(VELTRANE_HAS_BIND_NOW)
     add_link_options("LINKER:-z,relro,-z,now")
+endif()
+
+if(VELTRANE_HAS_STACK_PROTECTOR AND VELTRANE_HAS_BIND_NOW AND CMAKE_POSITION_INDEPENDENT_CODE
+   AND (CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$"
+        OR CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE"))
+    set(VELTRANE_HARDENED ON)
 endif()
