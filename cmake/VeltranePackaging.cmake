@@ -19,6 +19,10 @@ set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/build/" "/dist/" "/\\\\.git/")
+# Byte for byte the same packages from the same commit: CPack's archives take
+# their times from SOURCE_DATE_EPOCH (scripts/package sets it), and this dates
+# the staged files for the generators that read the files' own times.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltraneStagingTimes.cmake)
 
 if(WIN32)
     set(CPACK_GENERATOR ZIP NSIS)
@@ -35,7 +39,13 @@ if(WIN32)
     set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
     # A 64-bit installer for the 64-bit program: Program Files and the registry
     # without the 32-bit redirection.
-    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+    # makensis stores the time of every file it packs. The program, README and
+    # licence keep their staged time (the commit's); the page settings CPack
+    # writes beside them while packing, unpacked only to a temporary folder by
+    # the installer, are stored without one. Otherwise no two installers match.
+    string(JOIN "\n" CPACK_NSIS_DEFINES "Target amd64-unicode" "SetDateSave off")
+    set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "SetDateSave on")
+    set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "SetDateSave off")
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
     set(CPACK_NSIS_MUI_FINISHPAGE_RUN veltrane.exe)

@@ -26,6 +26,56 @@ TOpenGLVersion VersionFromName(const std::string& Name) {
     throw EResourceError("unknown OpenGL version " + Name);
 }
 
+// The platform's own WGL, which Paint and WMDestroy call directly. Bound at run
+// time from the system library rather than imported: an import makes Windows load
+// opengl32.dll before the program's first instruction, from the program's own
+// folder first, where anyone may have planted one.
+class TPlatformWGL {
+public:
+    TPlatformWGL() {
+        mLibrary = LoadLibraryExA("opengl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (mLibrary == nullptr)
+            return;
+        Bind("wglMakeCurrent", MakeCurrent);
+        Bind("wglGetCurrentContext", GetCurrentContext);
+        Bind("wglGetCurrentDC", GetCurrentDC);
+        Bind("wglDeleteContext", DeleteContext);
+    }
+    ~TPlatformWGL() {
+        if (mLibrary != nullptr)
+            FreeLibrary(mLibrary);
+    }
+    TPlatformWGL(const TPlatformWGL&) = delete;
+    TPlatformWGL& operator=(const TPlatformWGL&) = delete;
+
+    bool Bound() const {
+        return MakeCurrent != nullptr && GetCurrentContext != nullptr && GetCurrentDC != nullptr &&
+               DeleteContext != nullptr;
+    }
+
+    BOOL(WINAPI* MakeCurrent)(HDC, HGLRC) = nullptr;
+    HGLRC(WINAPI* GetCurrentContext)() = nullptr;
+    HDC(WINAPI* GetCurrentDC)() = nullptr;
+    BOOL(WINAPI* DeleteContext)(HGLRC) = nullptr;
+
+private:
+    // Function pointers share one representation; copying bytes avoids a cast
+    // between unrelated function types.
+    template <class TFunction> void Bind(const char* Name, TFunction& Variable) {
+        const FARPROC Address = GetProcAddress(mLibrary, Name);
+        static_assert(sizeof Address == sizeof Variable);
+        std::memcpy(&Variable, &Address, sizeof Variable);
+    }
+
+    HMODULE mLibrary = nullptr;
+};
+
+// Loaded on the first frame or teardown that needs it, held until the program ends.
+const TPlatformWGL& PlatformWGL() {
+    static const TPlatformWGL Instance;
+    return Instance;
+}
+
 } // namespace
 
 void ReportPlatformFailure(const std::string& Text) {
@@ -222,9 +272,12 @@ void TOpenGLControl::Paint() {
     if (mRenderingContext == nullptr || !TOpenGLAPIVersion110::IsInitialized())
         return;
 
+    const TPlatformWGL& wgl = PlatformWGL();
+    if (!wgl.Bound())
+        return;
     HDC dc = DeviceContext();
-    if (::wglGetCurrentContext() != mRenderingContext || ::wglGetCurrentDC() != dc) {
-        if (!::wglMakeCurrent(dc, mRenderingContext))
+    if (wgl.GetCurrentContext() != mRenderingContext || wgl.GetCurrentDC() != dc) {
+        if (!wgl.MakeCurrent(dc, mRenderingContext))
             return;
     }
 
@@ -261,17 +314,24 @@ void TOpenGLControl::WMDestroy(TMessage& Message) {
     Message.Result = 0;
     if (mRenderingContext == nullptr)
         return;
-    if (::wglMakeCurrent(::wglGetCurrentDC(), mRenderingContext)) {
+    const TPlatformWGL& wgl = PlatformWGL();
+    if (!wgl.Bound()) {
+        // The context cannot be released without them; say so like a failed call.
+        SetLastError(kProcNotFound);
+        ReportPlatformFailure("mOpenGLAPI.wglDeleteContext( mRenderingContext ) failed.");
+        return;
+    }
+    if (wgl.MakeCurrent(wgl.GetCurrentDC(), mRenderingContext)) {
         if (mOnDestroy)
             mOnDestroy(this);
     }
-    if (::wglGetCurrentContext() != nullptr) {
-        if (!::wglMakeCurrent(nullptr, nullptr)) {
+    if (wgl.GetCurrentContext() != nullptr) {
+        if (!wgl.MakeCurrent(nullptr, nullptr)) {
             ReportPlatformFailure("mOpenGLAPI.wglMakeCurrent( nil, nil ) failed.");
             return;
         }
     }
-    if (!::wglDeleteContext(mRenderingContext))
+    if (!wgl.DeleteContext(mRenderingContext))
         ReportPlatformFailure("mOpenGLAPI.wglDeleteContext( mRenderingContext ) failed.");
 }
 

@@ -16,7 +16,9 @@ bool TOpenGLAPILibrary::Initialize() {
 
 bool TOpenGLAPILibrary::LoadLibrary() {
     mLibraryLoaded = false;
-    mLibraryHandle = LoadLibraryA(mLibraryFileName);
+    // The system folder only: a bare name would also find a copy planted beside the
+    // program, which Windows searches first. A full path (a test's stand-in) loads as given.
+    mLibraryHandle = LoadLibraryExA(mLibraryFileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (mLibraryHandle == nullptr) {
         return false;
     }

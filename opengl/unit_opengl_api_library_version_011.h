@@ -18,7 +18,8 @@ public:
     static HMODULE mLibraryHandle;
     // True while the library is loaded; separate from the step's own flag.
     static bool mLibraryLoaded;
-    // The file LoadLibrary loads. Tests point it at a stand-in driver.
+    // The file LoadLibrary loads from the system folder. Tests point it at a
+    // stand-in driver by its full path.
     static const char* mLibraryFileName;
 
 private:

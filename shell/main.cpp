@@ -35,7 +35,16 @@ int RunGame() {
 } // namespace
 
 #ifdef _WIN32
+namespace {
+// Every later DLL load of the process, the system's own ones included, then
+// searches the system folder only, never the program's folder or the path.
+void LimitDllSearchToSystemFolder() {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+} // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    LimitDllSearchToSystemFolder();
     return RunGame();
 }
 #else

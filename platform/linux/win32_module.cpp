@@ -106,6 +106,30 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
     return handle;
 }
 
+HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
+    constexpr DWORD searchFlags = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
+                                  LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                  LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
+                                  LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    if (hFile != nullptr || (dwFlags & ~searchFlags) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return LoadLibraryA(lpLibFileName);
+}
+
+BOOL SetDefaultDllDirectories(DWORD DirectoryFlags) {
+    // A DLL's own folder means something for one load only: no default.
+    constexpr DWORD defaultFlags = LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                   LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
+                                   LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    if (DirectoryFlags == 0 || (DirectoryFlags & ~defaultFlags) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL FreeLibrary(HMODULE hLibModule) {
     std::lock_guard<std::mutex> lock(ModulesMutex());
     const auto found = Modules().find(hLibModule);

@@ -62,11 +62,26 @@ template <class TFunction> TFunction FakeExport(const char* ParaName) {
     return Result;
 }
 
+// A stand-in by its full path, the one way the loader takes a library from
+// outside the system folder.
+std::string StandInPath(const char* ParaFileName) {
+#ifdef _WIN32
+    char Program[MAX_PATH];
+    const DWORD Length = GetModuleFileNameA(nullptr, Program, MAX_PATH);
+    const std::string Folder(Program, Length);
+    return Folder.substr(0, Folder.find_last_of('\\') + 1) + ParaFileName;
+#else
+    return std::string(FAKE_OPENGL32_FOLDER) + "/" + ParaFileName;
+#endif
+}
+
 // Replaces the system library, loaded at start, with a stand-in, and traces every
 // question put to the stand-in's wglGetProcAddress.
 void UseFakeLibrary(const char* ParaFileName) {
+    static std::string Path;
     ASSERT_TRUE(TOpenGLAPILibrary::UnloadLibrary());
-    TOpenGLAPILibrary::mLibraryFileName = ParaFileName;
+    Path = StandInPath(ParaFileName);
+    TOpenGLAPILibrary::mLibraryFileName = Path.c_str();
     ASSERT_TRUE(TOpenGLAPILibrary::LoadLibrary());
     FakeExport<void (*)(void (*)(const char*))>("FakeOpenGL32SetTrace")(RecordLookup);
 }
@@ -175,6 +190,24 @@ TEST(FakeDriver, NoLibraryMeansNoStepAboveTheRoot) {
     // The root step itself needs no library.
     EXPECT_EQ(InitializedPrefix(), 1);
     EXPECT_EQ(opengl_api::wglCreateContext, nullptr);
+}
+
+// A library planted beside the program, under a name the loader asks for,
+// must not be taken: a bare name is looked for in the system folder alone.
+TEST(FakeDriver, LibraryBesideTheProgramIsNotLoadedByItsBareName) {
+    ASSERT_TRUE(TOpenGLAPILibrary::UnloadLibrary());
+    TOpenGLAPILibrary::mLibraryFileName = FAKE_OPENGL32_COMPLETE;
+
+    EXPECT_FALSE(TOpenGLAPILibrary::LoadLibrary());
+    EXPECT_EQ(TOpenGLAPILibrary::mLibraryHandle, nullptr);
+    EXPECT_FALSE(TOpenGLAPIVersion110::Initialize());
+    EXPECT_EQ(glBegin, nullptr);
+
+    // The same file by its full path is the stand-in the other tests use.
+    const std::string Path = StandInPath(FAKE_OPENGL32_COMPLETE);
+    TOpenGLAPILibrary::mLibraryFileName = Path.c_str();
+    ASSERT_TRUE(TOpenGLAPILibrary::LoadLibrary());
+    EXPECT_TRUE(TOpenGLAPIVersion110::Initialize());
 }
 
 TEST(FakeDriver, FreedLibraryIsNotSearchedAgain) {

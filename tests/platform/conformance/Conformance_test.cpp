@@ -571,6 +571,39 @@ TEST_F(Win32, Opengl32ExportsTheCoreNamesOnly) {
     EXPECT_TRUE(FreeLibrary(opengl32));
 }
 
+// The game takes opengl32 from the system folder only, and narrows every
+// later search of the process to it before anything else runs.
+TEST_F(Win32, Opengl32LoadsFromTheSystemFolder) {
+    HMODULE plain = LoadLibraryA("opengl32.dll");
+    ASSERT_NE(plain, nullptr);
+    HMODULE system = LoadLibraryExA("opengl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    EXPECT_EQ(system, plain);
+    EXPECT_NE(GetProcAddress(system, "wglMakeCurrent"), nullptr);
+    EXPECT_TRUE(FreeLibrary(system));
+
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryExA("veltrane_no_such_library.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32),
+              nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_TRUE(FreeLibrary(plain));
+}
+
+TEST_F(Win32, DefaultDllSearchAcceptsOnlyDefaultFolders) {
+    SetLastError(0);
+    EXPECT_FALSE(SetDefaultDllDirectories(0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    SetLastError(0);
+    EXPECT_FALSE(SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+    EXPECT_TRUE(SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32));
+    HMODULE opengl32 = LoadLibraryA("opengl32.dll");
+    EXPECT_NE(opengl32, nullptr);
+    EXPECT_NE(GetProcAddress(opengl32, "wglGetProcAddress"), nullptr);
+    EXPECT_TRUE(FreeLibrary(opengl32));
+    EXPECT_TRUE(SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS));
+}
+
 class OpenGL : public Win32 {
 protected:
     void SetUp() override {
