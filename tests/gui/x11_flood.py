@@ -129,7 +129,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--windows", nargs="+", required=True, type=lambda s: int(s, 0))
     parser.add_argument("--seconds", type=float, default=30.0)
-    parser.add_argument("--rate", type=float, default=300.0)
+    parser.add_argument("--rate", type=float, default=500.0)
     parser.add_argument("--seed", type=int, default=None)
     parser.add_argument("--only", nargs="+", default=[])
     parser.add_argument("--skip", nargs="+", default=[])

@@ -5,7 +5,9 @@ reports, never a burst), then one click on a point; afterwards the game's
 report file is watched until the clicked person shows the click.
 
 Prints one line of key=value pairs:
-  reports=N rate=HZ latency=SECONDS    (latency "none" if the limit passed)
+  seed=N reports=N rate=HZ moves=N latency=SECONDS
+(latency "none" if the limit passed; moves: the mouse moves the game took
+from its queue from the first report until the click showed or the limit)
 and exits 0, or 2 when the person showed the flag before the click (the
 trial says nothing), 1 on any other failure.
 
@@ -113,18 +115,29 @@ def move(display, xtst, field, rate, seconds, rng):
     return reports, reports / elapsed if elapsed > 0 else 0.0
 
 
-def person_flag(report, index, column):
-    """The person's flag in COLUMN from the report, or None while unreadable."""
+def read_report(report):
     try:
         with open(report, "r") as f:
-            text = f.read()
+            return f.read().splitlines()
     except OSError:
-        return None
-    for line in text.splitlines():
+        return []
+
+
+def person_flag(report, index, column):
+    """The person's flag in COLUMN from the report, or None while unreadable."""
+    for line in read_report(report):
         fields = line.split()
         if len(fields) >= column and fields[0] == "person" and fields[1] == str(index):
             return fields[column - 1]
     return None
+
+
+def moves_taken(report):
+    for line in read_report(report):
+        fields = line.split()
+        if len(fields) == 2 and fields[0] == "moves":
+            return int(fields[1])
+    return 0
 
 
 def main():
@@ -147,6 +160,7 @@ def main():
     ox, oy, w, h = args.field
 
     reports, achieved = 0, 0.0
+    moves_before = moves_taken(args.report)
     if args.seconds > 0 and args.rate > 0:
         reports, achieved = move(display, xtst, (ox, oy, w, h), args.rate, args.seconds, rng)
 
@@ -154,7 +168,8 @@ def main():
     xtst.XTestFakeMotionEvent(display, -1, ox + cx, oy + cy, 0)
     x11.XSync(display, 0)
     if person_flag(args.report, args.person, args.column) == "1":
-        print("seed=%d reports=%d rate=%.0f latency=void" % (seed, reports, achieved))
+        print("seed=%d reports=%d rate=%.0f moves=%d latency=void" %
+              (seed, reports, achieved, moves_taken(args.report) - moves_before))
         return 2
     clicked = time.monotonic()
     xtst.XTestFakeButtonEvent(display, button, 1, 0)
@@ -170,9 +185,10 @@ def main():
             latency = time.monotonic() - clicked
             break
         time.sleep(0.002)
+    moves = moves_taken(args.report) - moves_before
     x11.XCloseDisplay(display)
-    print("seed=%d reports=%d rate=%.0f latency=%s" %
-          (seed, reports, achieved, "none" if latency is None else "%.3f" % latency))
+    print("seed=%d reports=%d rate=%.0f moves=%d latency=%s" %
+          (seed, reports, achieved, moves, "none" if latency is None else "%.3f" % latency))
     return 0
 
 
