@@ -36,9 +36,9 @@ start_game "$PROBE" VELTRANE_TEST_REPORT="$REPORT"
 id=$(find_window) || fail "the game window did not appear"
 wait_for 20 bash -c "grep -qs '^person ' '$REPORT' && grep -qs '^resizes [1-9]' '$REPORT'" ||
     fail "no report with persons and a resize"
-windows=$(xwininfo -tree -id "$id" | awk -v top="$id" 'BEGIN {print top} $1 ~ /^0x/ {print $1}')
-echo "windows: $(echo $windows)"
-[ "$(echo "$windows" | wc -l)" -ge 2 ] || fail "the game has no child window"
+mapfile -t windows < <(xwininfo -tree -id "$id" | awk -v top="$id" 'BEGIN {print top} $1 ~ /^0x/ {print $1}')
+echo "windows: ${windows[*]}"
+[ "${#windows[@]}" -ge 2 ] || fail "the game has no child window"
 
 rss() { awk '$1 == "VmRSS:" {print $2}' "/proc/$GAME_PID/status" 2>/dev/null; }
 sleep 1
@@ -46,7 +46,7 @@ before=$(rss)
 passes_before=$(value passes)
 
 seed=${VELTRANE_TEST_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}
-python3 "$HERE/x11_flood.py" --windows $windows --seconds "$DURATION" --rate "$RATE" --seed "$seed" \
+python3 "$HERE/x11_flood.py" --windows "${windows[@]}" --seconds "$DURATION" --rate "$RATE" --seed "$seed" \
     --log "$WORK/flood.log" ${VELTRANE_TEST_FLOOD_SKIP:+--skip $VELTRANE_TEST_FLOOD_SKIP} \
     >"$WORK/flood.out" 2>&1 &
 flood=$!
