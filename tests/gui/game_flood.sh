@@ -6,7 +6,8 @@
 # memory bounded; afterwards a click must still take effect within 0.5 s, and
 # the game must close cleanly, with nothing from a sanitizer in its output.
 # Each run prints its seed; VELTRANE_TEST_SEED repeats one. The events sent
-# are kept in flood.log, printed in part on failure. VELTRANE_TEST_FLOOD_SKIP
+# are logged; on failure the log is kept as gui_flood-events.log in the
+# working folder (x11_flood.py --replay sends it again). VELTRANE_TEST_FLOOD_SKIP
 # names event types to leave out, to look past one known fault for the next.
 source "$(dirname "$0")/lib.sh"
 source "$HERE/lib-state.sh"
@@ -29,6 +30,8 @@ sanitizer_said() {
 flood_fail() {
     echo "last events sent:" >&2
     tail -n 5 "$WORK/flood.log" 2>/dev/null | cut -c1-200 | sed 's/^/  /' >&2
+    cp "$WORK/flood.log" gui_flood-events.log 2>/dev/null &&
+        echo "all events sent: $PWD/gui_flood-events.log" >&2
     fail "$@"
 }
 
