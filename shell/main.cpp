@@ -5,9 +5,6 @@
 
 #include <exception>
 
-#ifdef VELTRANE_GAME_PROBE
-#include "tests/gui/GameProbe.h"
-#endif
 #ifndef _WIN32
 #include "shell/CommandLine.h"
 #include "shell/MainIcon.h"
@@ -20,9 +17,6 @@ int RunGame() {
         Application->Initialize();
         Application->SetMainFormOnTaskBar(true);
         Application->CreateForm(Form1);
-#ifdef VELTRANE_GAME_PROBE
-        StartGameProbe(*Form1);
-#endif
         Application->Run();
     } catch (const std::exception& e) {
         // Nothing ran yet, or the loop itself broke: say why and fail.

@@ -23,6 +23,7 @@ struct TProbeState {
     std::string Path;
     TForm1* Form = nullptr;
     long Passes = 0;
+    long MouseMoves = 0;
     int Resizes = 0;
     std::string LastResize = "none";
     int Destroys = 0;
@@ -52,6 +53,7 @@ bool AllGlobalsNull() {
 void WriteReport() {
     std::ostringstream out;
     out << "passes " << gProbe.Passes << "\n";
+    out << "moves " << gProbe.MouseMoves << "\n";
     out << "caption " << gProbe.Form->Caption() << "\n";
     out << "client " << gProbe.Form->ClientWidth() << " " << gProbe.Form->ClientHeight() << "\n";
     out << "resizes " << gProbe.Resizes << " " << gProbe.LastResize << "\n";
@@ -180,8 +182,10 @@ void StartGameProbe(TForm1& Form) {
         ++gProbe.Passes;
         WriteReport();
     };
-    events->OnMessage = [](MSG&, bool&) {
+    events->OnMessage = [](MSG& Msg, bool&) {
         ++gProbe.Passes;
+        if (Msg.message == WM_MOUSEMOVE)
+            ++gProbe.MouseMoves;
         WriteReport();
     };
 

@@ -14,7 +14,7 @@ GAME_PID=""
 fail() {
     echo "FAIL: $*" >&2
     [ -f "$WORK/game.log" ] && sed 's/^/game: /' "$WORK/game.log" >&2
-    [ -f "$WORK/report" ] && head -n 6 "$WORK/report" | sed 's/^/report: /' >&2
+    [ -f "$WORK/report" ] && head -n 7 "$WORK/report" | sed 's/^/report: /' >&2
     exit 1
 }
 
