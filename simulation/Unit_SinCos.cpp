@@ -3,6 +3,7 @@
 #include <bit>
 #include <cfloat>
 #include <cstdint>
+#include <cstring>
 
 #include "simulation/Unit_SinCos_Tables.h"
 
@@ -76,8 +77,22 @@ constexpr uint64_t kTinyBits = 0x3e40000000000000u; // 2^-27
 constexpr double kRelErr = 0x1p-64;
 constexpr double kAbsErr = 0x1p-128;
 
+// The bits of a double and back; memcpy, as not every standard library
+// has bit_cast yet.
+uint64_t BitsOf(double ParaX) {
+    uint64_t bits;
+    std::memcpy(&bits, &ParaX, sizeof bits);
+    return bits;
+}
+
+double DoubleOf(uint64_t ParaBits) {
+    double x;
+    std::memcpy(&x, &ParaBits, sizeof x);
+    return x;
+}
+
 double Pow2(int ParaE) {
-    return std::bit_cast<double>(static_cast<uint64_t>(ParaE + 1023) << 52);
+    return DoubleOf(static_cast<uint64_t>(ParaE + 1023) << 52);
 }
 
 // S + E = A + B exactly.
@@ -133,7 +148,7 @@ template <int N> uint64_t Bits64(const uint32_t (&ParaW)[N], int ParaPos) {
 template <int N> void Turns(double ParaAx, uint32_t (&ParaF)[N]) {
     constexpr int L = N + 3;
     static_assert(30 + L <= kInvTwoPiWords, "the table of 1/(2 pi) is too short");
-    const uint64_t bits = std::bit_cast<uint64_t>(ParaAx);
+    const uint64_t bits = BitsOf(ParaAx);
     const int e = static_cast<int>(bits >> 52) - 1075;
     const uint64_t m = (bits & 0x000fffffffffffffu) | 0x0010000000000000u;
     const int a = e > 0 ? e / 32 : 0;
@@ -448,7 +463,7 @@ void Fast(double ParaAx, double& ParaSh, double& ParaSl, double& ParaCh, double&
 }
 
 TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
-    const uint64_t bits = std::bit_cast<uint64_t>(ParaX);
+    const uint64_t bits = BitsOf(ParaX);
     const uint64_t abits = bits & kAbsMask;
     if (abits >= kInfBits) {
         // NaN stays NaN, infinity - infinity is NaN and raises invalid.
@@ -461,7 +476,7 @@ TSinCosPath Compute(double ParaX, double& ParaSine, double& ParaCosine) {
         ParaCosine = 1.0;
         return scp_trivial;
     }
-    const double ax = std::bit_cast<double>(abits);
+    const double ax = DoubleOf(abits);
     double sh, sl, ch, cl;
     Fast(ax, sh, sl, ch, cl);
     TSinCosPath path = scp_fast;
