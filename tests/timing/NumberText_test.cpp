@@ -57,7 +57,7 @@ TEST(GeneralNumberText, WholeFractionalAndScientificAsTheThrottleShowsThem) {
 TEST(GeneralNumberText, TheCLibraryLocaleDoesNotChangeIt) {
     const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
     bool switched = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE"})
         if (std::setlocale(LC_NUMERIC, name) != nullptr) {
             switched = true;
             break;
