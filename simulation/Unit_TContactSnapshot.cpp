@@ -240,7 +240,9 @@ void TContactSnapshot::CopyPart(const std::vector<std::unique_ptr<TPerson>>& Par
         const TPerson& person = *ParaPersons[i];
         const double x = person.mPositionX;
         const double y = person.mPositionY;
-        const bool finite = std::isfinite(x) & std::isfinite(y);
+        const bool finiteX = std::isfinite(x);
+        const bool finiteY = std::isfinite(y);
+        const bool finite = finiteX & finiteY;
         const bool infected = person.mInfected;
         const bool candidate = finite & !infected;
         const bool spreader = finite & infected & !person.mBuried;

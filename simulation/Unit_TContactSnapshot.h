@@ -156,7 +156,10 @@ public:
         void Add(std::size_t ParaIndex, const TPerson& ParaPerson) {
             const double x = ParaPerson.mPositionX;
             const double y = ParaPerson.mPositionY;
-            const bool finite = std::isfinite(x) & std::isfinite(y);
+            // Both tests, no branch between them.
+            const bool finiteX = std::isfinite(x);
+            const bool finiteY = std::isfinite(y);
+            const bool finite = finiteX & finiteY;
             const bool infected = ParaPerson.mInfected;
             const bool candidate = finite & !infected;
             const bool spreader = finite & infected & !ParaPerson.mBuried;

@@ -1,8 +1,9 @@
 #include "unit_TSpeedThrottle_version_021.h"
 
+#include "NumberText.h"
+
 #include "platform/DecimalSeparator.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -12,12 +13,9 @@ namespace {
 const char* const UnitName = "unit_TSpeedThrottle_version_021";
 
 // General format, 15 significant digits: whole numbers print without a point.
-// to_chars ignores the C library's locale; the separator is the user's own.
+// The text ignores the C library's locale; the separator is the user's own.
 std::string FormatNumber(double ParaValue, const std::string& ParaDecimalSeparator) {
-    char text[64];
-    const auto result =
-        std::to_chars(text, text + sizeof text, ParaValue, std::chars_format::general, 15);
-    std::string formatted(text, result.ptr);
+    std::string formatted = GeneralNumberText(ParaValue, 15);
     if (const auto point = formatted.find('.'); point != std::string::npos)
         formatted.replace(point, 1, ParaDecimalSeparator);
     return formatted;

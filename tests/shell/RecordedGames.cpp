@@ -109,11 +109,16 @@ void PlayRecordedGame(const TRecordedGame& ParaGame,
             ClickOnSomebody(script, true, false);
         } else if ((roll -= ParaGame.mMalice) < 10) {
             ClickOnSomebody(script, false, false);
-        } else if (roll < 20) {
-            ProgramQuarantine(script.Coordinate(Field->Width()),
-                              script.Coordinate(Field->Height()));
         } else if (roll < 21) {
-            ProgramInfect(script.Coordinate(Field->Width()), script.Coordinate(Field->Height()));
+            // One draw after the other, ordinate first: as arguments of one
+            // call their order would be the compiler's choice (GCC drew the
+            // ordinate first when the games were recorded, clang does not).
+            const std::int32_t y = script.Coordinate(Field->Height());
+            const std::int32_t x = script.Coordinate(Field->Width());
+            if (roll < 20)
+                ProgramQuarantine(x, y);
+            else
+                ProgramInfect(x, y);
         } else if (roll < 24) {
             Resize(script, ParaGame);
         } else if (roll == 24) {

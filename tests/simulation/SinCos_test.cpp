@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "simulation/Unit_SinCos.h"
@@ -23,11 +23,15 @@ constexpr TCase kCases[] = {
 };
 
 std::uint64_t Bits(double ParaX) {
-    return std::bit_cast<std::uint64_t>(ParaX);
+    std::uint64_t bits;
+    std::memcpy(&bits, &ParaX, sizeof bits);
+    return bits;
 }
 
 double FromBits(std::uint64_t ParaB) {
-    return std::bit_cast<double>(ParaB);
+    double x;
+    std::memcpy(&x, &ParaB, sizeof x);
+    return x;
 }
 
 } // namespace

@@ -358,14 +358,6 @@ TEST(SpeedThrottle, RequestAboveTheMaximumIsAnAssertionFailure) {
               "ParaQuantity(3.33333333333333) <= mMaximumExtractionQuantity(2.5)");
     EXPECT_EQ(messageFor(std::nan("")).rfind("ParaQuantity(", 0), 0u);
     EXPECT_DOUBLE_EQ(throttle.WaitingTimeAvailable(2.5), 2.5 / 60); // the maximum is served
-
-    // The failed call let go of the lock: another thread gets through.
-    auto other = std::async(std::launch::async, [&] {
-        throttle.SetSpeed(30);
-        return throttle.QuantityAvailable();
-    });
-    ASSERT_EQ(other.wait_for(std::chrono::seconds(20)), std::future_status::ready);
-    EXPECT_EQ(other.get(), 0);
 }
 
 #ifndef _WIN32
@@ -534,6 +526,19 @@ TEST(SpeedThrottleSignalling, ChangesThatDoNotSignalLeaveTheWaitToItsTimeOut) {
         // Well short of 200 ms would mean a signal cut it; timers may be coarse.
         EXPECT_GE(elapsed, std::chrono::milliseconds(150));
     }
+}
+
+TEST(SpeedThrottleThreads, AFailedRequestLetsGoOfTheLock) {
+    TSimulatedThrottle throttle;
+    SetUpAsUniverse(throttle);
+    EXPECT_THROW(throttle.WaitingTimeAvailable(80001), EAssertionFailed);
+    // Another thread gets through.
+    auto other = std::async(std::launch::async, [&] {
+        throttle.SetSpeed(30);
+        return throttle.QuantityAvailable();
+    });
+    ASSERT_EQ(other.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(other.get(), 0);
 }
 
 TEST(SpeedThrottleThreads, PausedSleeperIsWokenByAResumeOnAnotherThread) {
