@@ -2,7 +2,7 @@
 // the frame it puts around a captioned window and the work area.
 #pragma once
 
-#include "win32_types.h"
+#include "platform/core/win32_types.h"
 
 namespace win32_wm {
 

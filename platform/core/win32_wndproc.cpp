@@ -1,8 +1,8 @@
 #include "win32_wndproc.h"
 
 #include "win32_internal.h"
-#include "win32_module.h"
-#include "win32_x11.h"
+#include "platform/x11/win32_module.h"
+#include "platform/x11/win32_x11.h"
 
 #include <algorithm>
 #include <cstring>

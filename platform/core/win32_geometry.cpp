@@ -1,10 +1,10 @@
 #include "win32_window.h"
 
 #include "win32_internal.h"
-#include "win32_module.h"
+#include "platform/x11/win32_module.h"
 #include "win32_wndproc.h"
-#include "win32_wm.h"
-#include "win32_x11.h"
+#include "platform/x11/win32_wm.h"
+#include "platform/x11/win32_x11.h"
 
 #include <X11/Xutil.h>
 

@@ -1,7 +1,7 @@
-#include "win32_wgl.h"
+#include "platform/core/win32_wgl.h"
 
 #include "win32_gdi_internal.h"
-#include "win32_internal.h"
+#include "platform/core/win32_internal.h"
 #include "win32_module.h"
 #include "win32_opengl32.h"
 #include "win32_glx.h"

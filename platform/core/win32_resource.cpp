@@ -1,6 +1,6 @@
 #include "win32_resource.h"
 
-#include "win32_module.h"
+#include "platform/x11/win32_module.h"
 #include "win32_window.h"
 
 #include <strings.h>

@@ -3,7 +3,7 @@
 // later entry points come only through wglGetProcAddress.
 #pragma once
 
-#include "win32_types.h"
+#include "platform/core/win32_types.h"
 
 namespace win32_opengl32 {
 

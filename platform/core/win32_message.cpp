@@ -1,10 +1,10 @@
 #include "win32_message.h"
 
 #include "win32_internal.h"
-#include "win32_module.h"
+#include "platform/x11/win32_module.h"
 #include "win32_time.h"
-#include "win32_events.h"
-#include "win32_x11.h"
+#include "platform/x11/win32_events.h"
+#include "platform/x11/win32_x11.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "win32_opengl32.h"
 
-#include "win32_wgl.h"
+#include "platform/core/win32_wgl.h"
 
 #include <dlfcn.h>
 

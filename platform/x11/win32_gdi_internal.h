@@ -1,7 +1,7 @@
 // Internal: the pixel formats behind the indices, shared by GDI and WGL.
 #pragma once
 
-#include "win32_gdi.h"
+#include "platform/core/win32_gdi.h"
 
 #include <X11/Xlib.h>
 #include <GL/glx.h>

@@ -2,7 +2,7 @@
 // class, machine, process, icon, and the protocols it answers.
 #pragma once
 
-#include "win32_internal.h"
+#include "platform/core/win32_internal.h"
 
 #include <X11/Xlib.h>
 

@@ -1,8 +1,8 @@
 #include "win32_events.h"
 
 #include "win32_identity.h"
-#include "win32_internal.h"
-#include "win32_message.h"
+#include "platform/core/win32_internal.h"
+#include "platform/core/win32_message.h"
 #include "win32_x11.h"
 
 #include <poll.h>

@@ -1,7 +1,7 @@
-#include "win32_msgbox.h"
+#include "platform/core/win32_msgbox.h"
 
-#include "win32_internal.h"
-#include "win32_message.h"
+#include "platform/core/win32_internal.h"
+#include "platform/core/win32_message.h"
 #include "win32_events.h"
 #include "win32_x11.h"
 

@@ -1,6 +1,6 @@
 #include "win32_identity.h"
 
-#include "win32_resource.h"
+#include "platform/core/win32_resource.h"
 #include "win32_x11.h"
 
 #include <X11/Xatom.h>

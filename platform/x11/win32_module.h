@@ -2,8 +2,8 @@
 // our own (see win32_opengl32.h); any other name is handed to dlopen.
 #pragma once
 
-#include "win32_error.h"
-#include "win32_types.h"
+#include "platform/core/win32_error.h"
+#include "platform/core/win32_types.h"
 
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
