@@ -1,7 +1,7 @@
 #include "win32_window.h"
 
 #include "win32_internal.h"
-#include "platform/x11/win32_module.h"
+#include "win32_error.h"
 
 #include <cctype>
 #include <cstring>

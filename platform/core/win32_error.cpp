@@ -1,12 +1,20 @@
 #include "win32_error.h"
 
-#include "platform/x11/win32_module.h"
 #include "win32_resource.h"
 #include "win32_window.h"
 
+#include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 namespace {
+
+thread_local DWORD tLastError = ERROR_SUCCESS;
+
+std::mutex gFailureMutex;
+std::string gLastFailure;
+std::set<std::string> gFailuresShown;
 
 struct ErrorText {
     DWORD code;
@@ -39,6 +47,33 @@ constexpr ErrorText kErrorTexts[] = {
 };
 
 } // namespace
+
+DWORD GetLastError() {
+    return tLastError;
+}
+
+void SetLastError(DWORD dwErrCode) {
+    tLastError = dwErrCode;
+}
+
+namespace win32_internal {
+
+void ReportFailure(DWORD code, const std::string& what, Echo echo) {
+    SetLastError(code);
+    std::lock_guard<std::mutex> lock(gFailureMutex);
+    gLastFailure = what;
+    // Bounded: a window system that fails in new words without end still
+    // costs no more than this.
+    if (echo == Echo::Show && gFailuresShown.size() < 64 && gFailuresShown.insert(what).second)
+        std::fprintf(stderr, "%s\n", what.c_str());
+}
+
+std::string LastFailure() {
+    std::lock_guard<std::mutex> lock(gFailureMutex);
+    return gLastFailure;
+}
+
+} // namespace win32_internal
 
 DWORD FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer, DWORD nSize,
                      void*) {

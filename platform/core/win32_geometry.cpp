@@ -1,36 +1,17 @@
 #include "win32_window.h"
 
+#include "win32_backend.h"
+#include "win32_error.h"
 #include "win32_internal.h"
-#include "platform/x11/win32_module.h"
 #include "win32_wndproc.h"
-#include "platform/x11/win32_wm.h"
-#include "platform/x11/win32_x11.h"
-
-#include <X11/Xutil.h>
 
 #include <algorithm>
 
 namespace win32_internal {
 namespace {
 
-int ScreenWidth() {
-    Display* display = win32_x11::Connection();
-    return display == nullptr ? 0 : DisplayWidth(display, DefaultScreen(display));
-}
-
-int ScreenHeight() {
-    Display* display = win32_x11::Connection();
-    return display == nullptr ? 0 : DisplayHeight(display, DefaultScreen(display));
-}
-
 POINT ClientOriginOnScreen(const WindowRecord* window) {
-    Display* display = win32_x11::Connection();
-    int x = 0, y = 0;
-    ::Window child = 0;
-    if (display != nullptr && window->xwindow != 0)
-        XTranslateCoordinates(display, window->xwindow, DefaultRootWindow(display), 0, 0, &x, &y,
-                              &child);
-    return POINT{x, y};
+    return window->native != 0 ? win32_backend::NativeClientOrigin(window->native) : POINT{0, 0};
 }
 
 } // namespace
@@ -42,7 +23,8 @@ RECT Insets(DWORD style, DWORD exStyle) {
     // Under a window manager the frame is its own, and our numbers must be
     // its numbers, or a centred window would not be.
     RECT frame{};
-    if (!(style & WS_CHILD) && (style & WS_CAPTION) == WS_CAPTION && win32_wm::FrameExtents(frame))
+    if (!(style & WS_CHILD) && (style & WS_CAPTION) == WS_CAPTION &&
+        win32_backend::FrameExtents(frame))
         return frame;
     int border = 0;
     if (style & WS_THICKFRAME)
@@ -58,27 +40,10 @@ RECT Insets(DWORD style, DWORD exStyle) {
 }
 
 void ApplyGeometry(WindowRecord* window) {
-    Display* display = win32_x11::Connection();
-    if (display == nullptr || window->xwindow == 0)
-        return;
-    window->configureSerial = NextRequest(display);
-    // X has no empty windows; the record keeps the true size.
-    XMoveResizeWindow(display, window->xwindow, window->clientX, window->clientY,
-                      static_cast<unsigned>(std::max(1, window->clientWidth)),
-                      static_cast<unsigned>(std::max(1, window->clientHeight)));
-    if (!(window->style & WS_CHILD)) {
-        XSizeHints hints{};
-        // Static gravity: the position is the client area's own, and the
-        // window manager puts its frame around it.
-        hints.flags = USPosition | USSize | PWinGravity;
-        hints.win_gravity = StaticGravity;
-        hints.x = window->clientX;
-        hints.y = window->clientY;
-        hints.width = window->clientWidth;
-        hints.height = window->clientHeight;
-        XSetWMNormalHints(display, window->xwindow, &hints);
-    }
-    XFlush(display);
+    if (window->native != 0)
+        win32_backend::PlaceNativeWindow(window->native, !(window->style & WS_CHILD),
+                                         window->clientX, window->clientY, window->clientWidth,
+                                         window->clientHeight);
 }
 
 void ClientResizedFromOutside(WindowRecord* window, int width, int height) {
@@ -205,24 +170,17 @@ BOOL ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
 }
 
 BOOL GetCursorPos(LPPOINT lpPoint) {
-    Display* display = win32_x11::Connection();
-    if (lpPoint == nullptr || display == nullptr)
+    if (lpPoint == nullptr)
         return FALSE;
-    ::Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, x = 0, y = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
-                  &mask);
-    *lpPoint = POINT{rootX, rootY};
-    return TRUE;
+    return win32_backend::CursorPosition(*lpPoint) ? TRUE : FALSE;
 }
 
 int GetSystemMetrics(int nIndex) {
     switch (nIndex) {
     case SM_CXSCREEN:
-        return ScreenWidth();
+        return win32_backend::ScreenSize().cx;
     case SM_CYSCREEN:
-        return ScreenHeight();
+        return win32_backend::ScreenSize().cy;
     case SM_CXBORDER:
     case SM_CYBORDER:
         return 1;
@@ -251,6 +209,6 @@ BOOL SystemParametersInfoA(UINT uiAction, UINT, PVOID pvParam, UINT) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    *static_cast<RECT*>(pvParam) = win32_wm::WorkArea();
+    *static_cast<RECT*>(pvParam) = win32_backend::WorkArea();
     return TRUE;
 }

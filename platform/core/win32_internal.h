@@ -3,9 +3,8 @@
 // dereferenced, so a stale or forged handle is refused rather than followed.
 #pragma once
 
+#include "win32_backend.h"
 #include "win32_window.h"
-
-#include <X11/Xlib.h>
 
 #include <cstdint>
 #include <string>
@@ -40,7 +39,7 @@ struct WindowRecord {
     LONG_PTR userData = 0;
     std::vector<unsigned char> extra;
     std::string text;
-    ::Window xwindow = 0;
+    win32_backend::NativeWindow native = 0;
     int clientWidth = 0;
     int clientHeight = 0;
     // Client origin: in the parent's client area for children, on the screen
@@ -57,10 +56,11 @@ struct WindowRecord {
     bool eraseNeeded = false;
     int pixelFormat = 0;
     DeviceContext* dc = nullptr;
-    unsigned long configureSerial = 0;
+    // What wglSwapIntervalEXT last gave the window; 1 until then, as on Windows.
+    int swapInterval = 1;
     // For double clicks on CS_DBLCLKS classes.
     unsigned lastClickButton = 0;
-    unsigned long lastClickTime = 0;
+    DWORD lastClickTime = 0;
     int lastClickX = 0;
     int lastClickY = 0;
 };
@@ -73,7 +73,7 @@ struct DeviceContext {
 WindowClass* FindClass(LPCSTR name);
 
 WindowRecord* FindWindowRecord(HWND hwnd);
-WindowRecord* FindWindowRecordByX(::Window xwindow);
+WindowRecord* FindWindowRecordByNative(win32_backend::NativeWindow native);
 std::vector<HWND> WindowsInCreationOrder();
 std::vector<HWND> ChildrenOf(HWND hwnd);
 // Thread-safe: for posting from other threads.
@@ -89,28 +89,32 @@ DeviceContext* FindDC(HDC hdc);
 // The window's own context, made on first use and kept until it is destroyed.
 HDC WindowDC(WindowRecord* window);
 void ReleaseWindowDC(WindowRecord* window);
-// Called before a window's X window goes away, so a context current on it
-// does not keep drawing into a dead drawable.
+// The native window behind a window's DC, 0 for any other; its pixel format too.
+win32_backend::NativeWindow SurfaceOf(HDC hdc, int* pixelFormat);
+// Called before a window's native window goes away, so a context current on
+// it does not keep drawing into a dead surface.
 void ForgetDrawable(HDC hdc);
 
-// Queueing of messages that come from the X server.
+// Input from the window system, behind posted messages; a mouse move
+// replaces one that still waits, as on Windows.
 void QueueInputMessage(const MSG& msg);
+std::size_t QueuedInputCount();
 // While a message box is up, input to other windows is dropped.
 void SetModalDepth(int change);
 bool Modal();
 
-// The client area got a new size from outside (the window manager or
-// another client): records it and sends WM_SIZE.
 // The non-client area around the client area for these styles.
 RECT Insets(DWORD style, DWORD exStyle);
-// Sends the record's client position and size to the X server.
+// Sends the record's client position and size to the native window.
 void ApplyGeometry(WindowRecord* window);
+// The client area got a new size from outside (the window manager or
+// another client): records it and sends WM_SIZE.
 void ClientResizedFromOutside(WindowRecord* window, int width, int height);
 void InvalidateWhole(WindowRecord* window, bool erase);
 void AddInvalidRect(WindowRecord* window, const RECT& rect, bool erase);
 void PostCloseRequest(WindowRecord* window);
-// Another client destroyed the window's X window: the window is destroyed as
-// DestroyWindow would do it, children included, with no X call on them.
+// Someone else destroyed the window's native window: the window is destroyed
+// as DestroyWindow would do it, children included, with no native call on them.
 void DestroyedFromOutside(WindowRecord* window);
 
 } // namespace win32_internal

@@ -1,17 +1,16 @@
 #include "win32_message.h"
 
+#include "win32_backend.h"
+#include "win32_error.h"
 #include "win32_internal.h"
-#include "platform/x11/win32_module.h"
 #include "win32_time.h"
-#include "platform/x11/win32_events.h"
-#include "platform/x11/win32_x11.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <deque>
 #include <mutex>
 
+// Windows' order: messages sent from other threads, then posted ones, then
+// input, then WM_PAINT. Our windows live on one thread and SendMessage calls
+// the procedure at once, so nothing sent ever waits here.
 namespace {
 
 std::mutex gPostedMutex;
@@ -19,47 +18,13 @@ std::deque<MSG> gPosted;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 
-// Translated X input, behind the posted messages.
+// Input from the window system, behind the posted messages.
 std::deque<MSG> gInput;
 int gModalDepth = 0;
 
-// A posting thread wakes a GetMessage that sleeps in poll.
-struct WakePipe {
-    int read = -1;
-    int write = -1;
-    WakePipe() {
-        int fds[2];
-        if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
-            read = fds[0];
-            write = fds[1];
-        }
-    }
-};
-
-const WakePipe& Pipe() {
-    static const WakePipe pipe;
-    return pipe;
-}
-
-int WakeReadFd() {
-    return Pipe().read;
-}
-
-void Wake() {
-    if (Pipe().write < 0)
-        return;
-    const char byte = 0;
-    [[maybe_unused]] const ssize_t written = ::write(Pipe().write, &byte, 1);
-}
-
-void DrainWake() {
-    const int fd = WakeReadFd();
-    if (fd < 0)
-        return;
-    char buffer[64];
-    while (::read(fd, buffer, sizeof buffer) > 0) {
-    }
-}
+// Far more than a hand makes between two frames: what comes beyond it is
+// dropped, as a full Windows queue drops it, instead of piling up for minutes.
+constexpr std::size_t kInputLimit = 4096;
 
 bool Matches(const MSG& msg, HWND hwnd, UINT first, UINT last) {
     if (hwnd == reinterpret_cast<HWND>(-1)) {
@@ -107,7 +72,21 @@ bool TakeFrom(std::deque<MSG>& queue, LPMSG lpMsg, HWND hWnd, UINT first, UINT l
 namespace win32_internal {
 
 void QueueInputMessage(const MSG& msg) {
+    // A move replaces a move that still waits for the same window, so at most
+    // one waits behind everything else; presses and releases keep their own
+    // place and position.
+    if (msg.message == WM_MOUSEMOVE && !gInput.empty() && gInput.back().message == WM_MOUSEMOVE &&
+        gInput.back().hwnd == msg.hwnd) {
+        gInput.back() = msg;
+        return;
+    }
+    if (gInput.size() >= kInputLimit)
+        return;
     gInput.push_back(msg);
+}
+
+std::size_t QueuedInputCount() {
+    return gInput.size();
 }
 
 void SetModalDepth(int change) {
@@ -140,8 +119,7 @@ BOOL PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax
         return FALSE;
     }
     const bool remove = (wRemoveMsg & PM_REMOVE) != 0;
-    DrainWake();
-    win32_events::PumpEvents();
+    win32_backend::PumpEvents();
     {
         std::lock_guard<std::mutex> lock(gPostedMutex);
         if (TakeFrom(gPosted, lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, remove))
@@ -183,14 +161,14 @@ BOOL GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax)
         return -1;
     }
     while (!PeekMessageA(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, PM_REMOVE))
-        win32_events::WaitForEvents(WakeReadFd(), -1);
+        win32_backend::WaitForEvents(-1);
     return lpMsg->message == WM_QUIT ? FALSE : TRUE;
 }
 
 BOOL WaitMessage() {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-        win32_events::WaitForEvents(WakeReadFd(), -1);
+        win32_backend::WaitForEvents(-1);
     return TRUE;
 }
 
@@ -208,7 +186,7 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         std::lock_guard<std::mutex> lock(gPostedMutex);
         gPosted.push_back(MSG{hWnd, Msg, wParam, lParam, GetTickCount(), POINT{}});
     }
-    Wake();
+    win32_backend::Wake();
     return TRUE;
 }
 
@@ -218,5 +196,5 @@ void PostQuitMessage(int nExitCode) {
         gQuitPosted = true;
         gQuitCode = nExitCode;
     }
-    Wake();
+    win32_backend::Wake();
 }

@@ -1,5 +1,6 @@
-// The thread's message queue: posted messages first, then what the X server
-// reported, then WM_PAINT for windows with an update region.
+// The thread's message queue, in Windows' order: posted messages first, then
+// input from the window system (a mouse move merged into one that still
+// waits), then WM_PAINT for windows with an update region.
 #pragma once
 
 #include "win32_wndproc.h"

@@ -1,9 +1,9 @@
 #include "win32_resource.h"
 
-#include "platform/x11/win32_module.h"
+#include "win32_error.h"
 #include "win32_window.h"
 
-#include <strings.h>
+#include <cctype>
 
 namespace win32_resource {
 namespace {
@@ -11,11 +11,19 @@ namespace {
 const Icon* gIcons = nullptr;
 int gIconCount = 0;
 
+bool SameName(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) !=
+            std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
 bool Matches(const Icon& icon, LPCSTR name) {
     if (IS_INTRESOURCE(name))
         return icon.name == nullptr && icon.id == LOWORD(reinterpret_cast<ULONG_PTR>(name));
     // Resource names compare without regard to case on Windows.
-    return icon.name != nullptr && strcasecmp(icon.name, name) == 0;
+    return icon.name != nullptr && SameName(icon.name, name);
 }
 
 } // namespace

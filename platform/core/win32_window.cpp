@@ -1,27 +1,19 @@
 #include "win32_window.h"
 
-#include "platform/x11/win32_identity.h"
+#include "win32_backend.h"
+#include "win32_error.h"
+#include "win32_handles.h"
 #include "win32_internal.h"
 #include "win32_wndproc.h"
-#include "platform/x11/win32_module.h"
-#include "platform/x11/win32_x11.h"
-
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <list>
-#include <map>
 #include <mutex>
 #include <set>
 
 namespace win32_internal {
 namespace {
 
-std::map<HWND, WindowRecord> gWindows;
-std::uintptr_t gNextWindow = 0x10000;
+HandleTable<HWND, WindowRecord> gWindows(0x10000);
 
 // Other threads may post: they check handles here, not in gWindows.
 std::mutex gLiveMutex;
@@ -60,25 +52,19 @@ void FreeWindow(HWND hwnd) {
     if (window == nullptr)
         return;
     ReleaseWindowDC(window);
-    Display* display = win32_x11::Connection();
-    if (display != nullptr && window->xwindow != 0) {
-        XDestroyWindow(display, window->xwindow);
-        XFlush(display);
-    }
+    if (window->native != 0)
+        win32_backend::DestroyNativeWindow(window->native);
     --window->windowClass->windowCount;
     {
         std::lock_guard<std::mutex> lock(gLiveMutex);
         gLiveWindows.erase(hwnd);
     }
-    gWindows.erase(hwnd);
+    gWindows.Remove(hwnd);
 }
 
 void Hide(WindowRecord* window) {
-    Display* display = win32_x11::Connection();
-    if (display != nullptr && window->xwindow != 0) {
-        XUnmapWindow(display, window->xwindow);
-        XFlush(display);
-    }
+    if (window->native != 0)
+        win32_backend::ShowNativeWindow(window->native, false);
     window->visible = false;
     window->style &= ~WS_VISIBLE;
 }
@@ -116,11 +102,8 @@ bool Show(HWND hwnd, bool show) {
     }
     window->visible = true;
     window->style |= WS_VISIBLE;
-    Display* display = win32_x11::Connection();
-    if (display != nullptr && window->xwindow != 0) {
-        XMapWindow(display, window->xwindow);
-        XFlush(display);
-    }
+    if (window->native != 0)
+        win32_backend::ShowNativeWindow(window->native, true);
     InvalidateWhole(window, true);
     if (window->needSize)
         SendSizeAndMove(hwnd);
@@ -128,25 +111,20 @@ bool Show(HWND hwnd, bool show) {
 }
 
 WindowRecord* FindWindowRecord(HWND hwnd) {
-    const auto found = gWindows.find(hwnd);
-    return found == gWindows.end() ? nullptr : &found->second;
+    return gWindows.Find(hwnd);
 }
 
-WindowRecord* FindWindowRecordByX(::Window xwindow) {
-    if (xwindow == 0)
+WindowRecord* FindWindowRecordByNative(win32_backend::NativeWindow native) {
+    if (native == 0)
         return nullptr;
     for (auto& [handle, window] : gWindows)
-        if (window.xwindow == xwindow)
+        if (window.native == native)
             return &window;
     return nullptr;
 }
 
 std::vector<HWND> WindowsInCreationOrder() {
-    std::vector<HWND> handles;
-    handles.reserve(gWindows.size());
-    for (const auto& [handle, window] : gWindows)
-        handles.push_back(handle);
-    return handles;
+    return gWindows.Handles();
 }
 
 std::vector<HWND> ChildrenOf(HWND hwnd) {
@@ -172,29 +150,11 @@ bool IsDescendant(HWND hwnd, HWND ancestor) {
 
 namespace {
 
-// Whether the server still knows the X window (a round trip; only asked
-// after a window went away unexpectedly).
-bool XWindowExists(::Window xwindow) {
-    Display* display = win32_x11::Connection();
-    win32_x11::ErrorTrap trap(display);
-    XWindowAttributes attributes;
-    const Status got = XGetWindowAttributes(display, xwindow, &attributes);
-    return !trap.Failed() && got != 0;
-}
-
-// Windows without a caption get no frame from the window manager either.
-void Undecorated(Display* display, ::Window xwindow) {
-    const long hints[5] = {2 /* decorations */, 0, 0, 0, 0};
-    const Atom motif = win32_x11::InternAtom("_MOTIF_WM_HINTS");
-    XChangeProperty(display, xwindow, motif, motif, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(hints), 5);
-}
-
-void ForgetXWindows(HWND hwnd) {
+void ForgetNativeWindows(HWND hwnd) {
     if (WindowRecord* window = FindWindowRecord(hwnd)) {
-        window->xwindow = 0;
+        window->native = 0;
         for (HWND child : ChildrenOf(hwnd))
-            ForgetXWindows(child);
+            ForgetNativeWindows(child);
     }
 }
 
@@ -203,18 +163,18 @@ void ForgetXWindows(HWND hwnd) {
 void DestroyedFromOutside(WindowRecord* window) {
     if (window->destroying)
         return;
-    // X reports the inferiors before the window itself: if an ancestor went
-    // with this one, the destruction is that ancestor's, as DestroyWindow on
-    // it would have been.
+    // Window systems report the inner windows before the outer: if an
+    // ancestor went with this one, the destruction is that ancestor's, as
+    // DestroyWindow on it would have been.
     HWND top = window->handle;
     for (WindowRecord* ancestor = (window->style & WS_CHILD) ? FindWindowRecord(window->parent)
                                                              : nullptr;
          ancestor != nullptr;
          ancestor = (ancestor->style & WS_CHILD) ? FindWindowRecord(ancestor->parent) : nullptr)
-        if (ancestor->xwindow == 0 || !XWindowExists(ancestor->xwindow))
+        if (ancestor->native == 0 || !win32_backend::NativeWindowExists(ancestor->native))
             top = ancestor->handle;
-    // The X windows are gone: nothing may be asked of them any more.
-    ForgetXWindows(top);
+    // The native windows are gone: nothing may be asked of them any more.
+    ForgetNativeWindows(top);
     DestroyWindow(top);
 }
 
@@ -240,10 +200,6 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    Display* display = win32_x11::Connection();
-    // Without GLX the window still opens, on the default visual, and only
-    // its pixel format is refused later, as on Windows.
-    const win32_x11::WindowConfig* config = win32_x11::WindowVisual();
     // Overlapped windows always have a caption, as on Windows.
     if (!child && !(dwStyle & WS_POPUP))
         dwStyle |= WS_CAPTION | WS_CLIPSIBLINGS;
@@ -258,9 +214,8 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
     }
     const RECT insets = Insets(dwStyle, dwExStyle);
 
-    const HWND hwnd = reinterpret_cast<HWND>(gNextWindow);
-    gNextWindow += 4;
-    WindowRecord& window = gWindows[hwnd];
+    const HWND hwnd = gWindows.Add();
+    WindowRecord& window = *gWindows.Find(hwnd);
     window.handle = hwnd;
     window.windowClass = windowClass;
     window.proc = windowClass->proc;
@@ -280,30 +235,29 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         gLiveWindows.insert(hwnd);
     }
 
-    XSetWindowAttributes attributes{};
-    unsigned long mask = CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask;
-    if (config != nullptr) {
-        attributes.colormap = config->colormap;
-        mask |= CWColormap;
+    win32_backend::WindowSpec spec{};
+    spec.parent = child ? parent->native : 0;
+    spec.x = window.clientX;
+    spec.y = window.clientY;
+    spec.width = window.clientWidth;
+    spec.height = window.clientHeight;
+    spec.decorated = !child && (dwStyle & WS_CAPTION) == WS_CAPTION;
+    spec.icon = windowClass->icon;
+    window.native = win32_backend::CreateNativeWindow(spec);
+    if (window.native == 0) {
+        // Reported by the backend; the record was never a window.
+        const DWORD error = GetLastError();
+        --windowClass->windowCount;
+        {
+            std::lock_guard<std::mutex> lock(gLiveMutex);
+            gLiveWindows.erase(hwnd);
+        }
+        gWindows.Remove(hwnd);
+        SetLastError(error);
+        return nullptr;
     }
-    attributes.border_pixel = 0;
-    attributes.background_pixmap = None;
-    attributes.bit_gravity = NorthWestGravity;
-    attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask |
-                            ButtonReleaseMask | PointerMotionMask;
-    const ::Window xparent = child ? parent->xwindow : DefaultRootWindow(display);
-    window.xwindow =
-        XCreateWindow(display, xparent, window.clientX, window.clientY,
-                      static_cast<unsigned>(std::max(1, window.clientWidth)),
-                      static_cast<unsigned>(std::max(1, window.clientHeight)), 0,
-                      config != nullptr ? config->depth : CopyFromParent, InputOutput,
-                      config != nullptr ? config->visual : CopyFromParent, mask, &attributes);
-    if (!child) {
-        win32_identity::Describe(window);
-        if ((dwStyle & WS_CAPTION) != WS_CAPTION)
-            Undecorated(display, window.xwindow);
+    if (!child)
         ApplyGeometry(&window);
-    }
 
     CREATESTRUCTA create{};
     create.lpCreateParams = lpParam;

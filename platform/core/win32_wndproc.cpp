@@ -1,8 +1,8 @@
 #include "win32_wndproc.h"
 
+#include "win32_backend.h"
+#include "win32_error.h"
 #include "win32_internal.h"
-#include "platform/x11/win32_module.h"
-#include "platform/x11/win32_x11.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,16 +10,9 @@
 namespace win32_internal {
 namespace {
 
-void SetXTitle(WindowRecord* window) {
-    Display* display = win32_x11::Connection();
-    if (display == nullptr || window->xwindow == 0 || (window->style & WS_CHILD))
-        return;
-    XStoreName(display, window->xwindow, window->text.c_str());
-    XChangeProperty(display, window->xwindow, win32_x11::InternAtom("_NET_WM_NAME"),
-                    win32_x11::InternAtom("UTF8_STRING"), 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(window->text.data()),
-                    static_cast<int>(window->text.size()));
-    XFlush(display);
+void SetTitle(WindowRecord* window) {
+    if (window->native != 0 && !(window->style & WS_CHILD))
+        win32_backend::SetNativeWindowTitle(window->native, window->text);
 }
 
 } // namespace
@@ -41,7 +34,7 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         if (create != nullptr && create->lpszName != nullptr &&
             reinterpret_cast<ULONG_PTR>(create->lpszName) > 0xFFFF) {
             window->text = create->lpszName;
-            SetXTitle(window);
+            SetTitle(window);
         }
         return TRUE;
     }
@@ -59,7 +52,7 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT:
         window->text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
-        SetXTitle(window);
+        SetTitle(window);
         return TRUE;
     case WM_GETTEXT: {
         auto* buffer = reinterpret_cast<char*>(lParam);

@@ -1,19 +1,47 @@
 #include "win32_events.h"
 
+#include "platform/core/win32_backend.h"
+#include "platform/core/win32_input.h"
+#include "platform/core/win32_window.h"
 #include "win32_identity.h"
-#include "platform/core/win32_internal.h"
-#include "platform/core/win32_message.h"
 #include "win32_x11.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <map>
 
 namespace win32_events {
 namespace {
 
-using win32_internal::WindowRecord;
+// The serial of our last move or resize of each window.
+std::map<::Window, unsigned long> gConfigureSerials;
+
+// A posting thread wakes a wait in poll.
+struct WakePipe {
+    int read = -1;
+    int write = -1;
+    WakePipe() {
+        int fds[2];
+        if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+            read = fds[0];
+            write = fds[1];
+        }
+    }
+};
+
+const WakePipe& Pipe() {
+    static const WakePipe pipe;
+    return pipe;
+}
+
+void DrainWake() {
+    char buffer[64];
+    while (Pipe().read >= 0 && ::read(Pipe().read, buffer, sizeof buffer) > 0) {
+    }
+}
 
 WPARAM KeyState(unsigned state) {
     WPARAM keys = 0;
@@ -30,129 +58,92 @@ WPARAM KeyState(unsigned state) {
     return keys;
 }
 
-WPARAM ButtonKey(unsigned button) {
-    switch (button) {
-    case Button1:
-        return MK_LBUTTON;
-    case Button2:
-        return MK_MBUTTON;
-    case Button3:
-        return MK_RBUTTON;
-    default:
-        return 0;
-    }
-}
-
-void QueueMouse(WindowRecord* window, UINT message, WPARAM wParam, int x, int y, int rootX,
-                int rootY, Time time) {
-    MSG msg{};
-    msg.hwnd = window->handle;
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL ? MAKELPARAM(rootX, rootY)
-                                                                       : MAKELPARAM(x, y);
-    msg.time = static_cast<DWORD>(time);
-    msg.pt = POINT{rootX, rootY};
-    win32_internal::QueueInputMessage(msg);
-}
-
-void TranslateButton(WindowRecord* window, const XButtonEvent& event, bool press) {
+void TranslateButton(HWND hwnd, const XButtonEvent& event, bool press) {
+    const POINT screen{event.x_root, event.y_root};
+    const DWORD time = static_cast<DWORD>(event.time);
     const unsigned button = event.button;
     if (button >= 4 && button <= 7) {
-        if (!press)
-            return;
         // X reports each wheel notch as a press of buttons 4 to 7.
-        const bool vertical = button <= 5;
-        const short delta = (button == 4 || button == 7) ? WHEEL_DELTA : -WHEEL_DELTA;
-        QueueMouse(window, vertical ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL,
-                   MAKEWPARAM(KeyState(event.state), delta), event.x, event.y, event.x_root,
-                   event.y_root, event.time);
+        if (press)
+            win32_input::WheelTurned(hwnd, button <= 5,
+                                     (button == 4 || button == 7) ? WHEEL_DELTA : -WHEEL_DELTA,
+                                     KeyState(event.state), screen, time);
         return;
     }
-    UINT down = 0;
+    win32_input::Button which;
     switch (button) {
     case Button1:
-        down = WM_LBUTTONDOWN;
+        which = win32_input::Button::Left;
         break;
     case Button2:
-        down = WM_MBUTTONDOWN;
+        which = win32_input::Button::Middle;
         break;
     case Button3:
-        down = WM_RBUTTONDOWN;
+        which = win32_input::Button::Right;
         break;
     default:
         return;
     }
-    // X gives the state before the event, Windows the state after it.
-    WPARAM keys = KeyState(event.state);
-    if (press)
-        keys |= ButtonKey(button);
-    else
-        keys &= ~ButtonKey(button);
-    UINT message = press ? down : down + 1;
-    if (press && (window->windowClass->style & CS_DBLCLKS)) {
-        const bool again = window->lastClickButton == button &&
-                           event.time - window->lastClickTime <= 500 &&
-                           std::abs(event.x - window->lastClickX) <= 2 &&
-                           std::abs(event.y - window->lastClickY) <= 2;
-        if (again) {
-            message = down + 2;
-            window->lastClickButton = 0;
-        } else {
-            window->lastClickButton = button;
-            window->lastClickTime = event.time;
-            window->lastClickX = event.x;
-            window->lastClickY = event.y;
-        }
-    }
-    QueueMouse(window, message, keys, event.x, event.y, event.x_root, event.y_root, event.time);
+    // X gives the state before the event; the core makes it the state after.
+    win32_input::ButtonChanged(hwnd, which, press, KeyState(event.state), event.x, event.y, screen,
+                               time);
 }
 
 void Translate(const XEvent& event) {
-    WindowRecord* window = win32_internal::FindWindowRecordByX(
-        event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window);
-    if (window == nullptr || window->destroying)
+    const ::Window xwindow =
+        event.type == DestroyNotify ? event.xdestroywindow.window : event.xany.window;
+    const HWND hwnd = win32_input::WindowOf(xwindow);
+    if (hwnd == nullptr)
         return;
-    const bool input =
-        event.type == ButtonPress || event.type == ButtonRelease || event.type == MotionNotify;
-    if (input && win32_internal::Modal())
-        return;
+    // Any client may send any event. Input and geometry are believed only
+    // from the server: another program does not play for the user, nor
+    // size our windows (the ICCCM gives sent configure events a position
+    // only, and we keep none from them).
+    const bool sent = event.xany.send_event != False;
     switch (event.type) {
     case Expose: {
-        const RECT rect{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
-                        event.xexpose.y + event.xexpose.height};
-        win32_internal::AddInvalidRect(window, rect, true);
+        const XExposeEvent& expose = event.xexpose;
+        win32_input::Exposed(
+            hwnd, RECT{expose.x, expose.y, expose.x + expose.width, expose.y + expose.height});
         break;
     }
-    case ConfigureNotify:
+    case ConfigureNotify: {
+        if (sent)
+            break;
         // Our own requests already updated the record; only what happened
         // after the last of them counts as a change from outside.
-        if (event.xconfigure.serial < window->configureSerial)
+        const auto own = gConfigureSerials.find(xwindow);
+        if (own != gConfigureSerials.end() && event.xconfigure.serial < own->second)
             break;
-        if (event.xconfigure.width != window->clientWidth ||
-            event.xconfigure.height != window->clientHeight)
-            win32_internal::ClientResizedFromOutside(window, event.xconfigure.width,
-                                                     event.xconfigure.height);
+        win32_input::Resized(hwnd, event.xconfigure.width, event.xconfigure.height);
         break;
+    }
     case ButtonPress:
     case ButtonRelease:
-        TranslateButton(window, event.xbutton, event.type == ButtonPress);
+        if (!sent)
+            TranslateButton(hwnd, event.xbutton, event.type == ButtonPress);
         break;
     case MotionNotify:
-        QueueMouse(window, WM_MOUSEMOVE, KeyState(event.xmotion.state), event.xmotion.x,
-                   event.xmotion.y, event.xmotion.x_root, event.xmotion.y_root, event.xmotion.time);
+        if (!sent)
+            win32_input::PointerMoved(hwnd, KeyState(event.xmotion.state), event.xmotion.x,
+                                      event.xmotion.y,
+                                      POINT{event.xmotion.x_root, event.xmotion.y_root},
+                                      static_cast<DWORD>(event.xmotion.time));
         break;
     case DestroyNotify:
-        if (event.xdestroywindow.window == window->xwindow)
-            win32_internal::DestroyedFromOutside(window);
+        // A sent one may be a lie: the server says whether the window is gone.
+        if (!sent || !win32_backend::NativeWindowExists(xwindow))
+            win32_input::NativeWindowDestroyed(hwnd);
         break;
-    case ClientMessage:
+    case ClientMessage: {
         if (win32_identity::AnswerPing(event.xclient))
             break;
-        if (event.xclient.message_type == win32_x11::InternAtom("WM_PROTOCOLS") &&
-            static_cast<Atom>(event.xclient.data.l[0]) == win32_x11::InternAtom("WM_DELETE_WINDOW"))
-            win32_internal::PostCloseRequest(window);
+        const win32_x11::Atoms& atoms = win32_x11::KnownAtoms();
+        if (event.xclient.message_type == atoms.WM_PROTOCOLS && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == atoms.WM_DELETE_WINDOW)
+            win32_input::CloseRequested(hwnd);
         break;
+    }
     default:
         break;
     }
@@ -160,20 +151,9 @@ void Translate(const XEvent& event) {
 
 } // namespace
 
-void PumpEvents() {
+void WaitForEvents(int extraFd, int timeoutMilliseconds) {
     Display* display = win32_x11::Connection();
-    if (display == nullptr)
-        return;
-    while (XPending(display) > 0) {
-        XEvent event;
-        XNextEvent(display, &event);
-        Translate(event);
-    }
-}
-
-void WaitForEvents(int wakeFd, int timeoutMilliseconds) {
-    Display* display = win32_x11::Connection();
-    pollfd fds[2];
+    pollfd fds[3];
     int count = 0;
     if (display != nullptr) {
         XFlush(display);
@@ -181,12 +161,49 @@ void WaitForEvents(int wakeFd, int timeoutMilliseconds) {
             return;
         fds[count++] = pollfd{ConnectionNumber(display), POLLIN, 0};
     }
-    if (wakeFd >= 0)
-        fds[count++] = pollfd{wakeFd, POLLIN, 0};
+    if (Pipe().read >= 0)
+        fds[count++] = pollfd{Pipe().read, POLLIN, 0};
+    if (extraFd >= 0)
+        fds[count++] = pollfd{extraFd, POLLIN, 0};
     if (count == 0)
         return;
     while (poll(fds, count, timeoutMilliseconds) < 0 && errno == EINTR) {
     }
 }
 
+void NoteOwnConfigure(::Window xwindow, unsigned long nextSerial) {
+    gConfigureSerials[xwindow] = nextSerial;
+}
+
+void ForgetWindow(::Window xwindow) {
+    gConfigureSerials.erase(xwindow);
+}
+
 } // namespace win32_events
+
+namespace win32_backend {
+
+void PumpEvents() {
+    win32_events::DrainWake();
+    Display* display = win32_x11::Connection();
+    if (display == nullptr)
+        return;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        win32_events::Translate(event);
+    }
+}
+
+void WaitForEvents(int timeoutMilliseconds) {
+    win32_events::WaitForEvents(-1, timeoutMilliseconds);
+}
+
+void Wake() {
+    if (win32_events::Pipe().write < 0)
+        return;
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(win32_events::Pipe().write, &byte, 1);
+}
+
+} // namespace win32_backend

@@ -1,4 +1,5 @@
-// Internal: the pixel formats behind the indices, shared by GDI and WGL.
+// Internal: the GLX framebuffer configurations behind the pixel-format
+// indices, shared by the backend's surfaces and contexts.
 #pragma once
 
 #include "platform/core/win32_gdi.h"
@@ -6,9 +7,7 @@
 #include <X11/Xlib.h>
 #include <GL/glx.h>
 
-#include <vector>
-
-namespace win32_internal {
+namespace win32_x11 {
 
 struct PixelFormat {
     GLXFBConfig config;
@@ -16,9 +15,7 @@ struct PixelFormat {
     PIXELFORMATDESCRIPTOR descriptor;
 };
 
-const std::vector<PixelFormat>& PixelFormats();
+// Null for an index that is no format.
 const PixelFormat* FindPixelFormat(int index);
-// The X window behind a window's DC, 0 for any other; its pixel format too.
-::Window DrawableOf(HDC hdc, int* pixelFormat);
 
-} // namespace win32_internal
+} // namespace win32_x11

@@ -44,9 +44,9 @@ std::vector<long> IconData(HICON icon) {
 
 } // namespace
 
-void Describe(const win32_internal::WindowRecord& window) {
+void Describe(::Window xwindow, HICON classIcon) {
     Display* display = win32_x11::Connection();
-    const ::Window xwindow = window.xwindow;
+    const win32_x11::Atoms& atoms = win32_x11::KnownAtoms();
 
     std::string instance = win32_x11::ProgramInstanceName();
     std::string programClass = win32_x11::ProgramClassName();
@@ -66,23 +66,23 @@ void Describe(const win32_internal::WindowRecord& window) {
     }
     // Only meaningful together with the machine: a WM may offer to end us.
     const long pid = static_cast<long>(getpid());
-    XChangeProperty(display, xwindow, win32_x11::InternAtom("_NET_WM_PID"), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+    XChangeProperty(display, xwindow, atoms.NET_WM_PID, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
 
-    const std::vector<long> icon = IconData(window.windowClass->icon);
+    const std::vector<long> icon = IconData(classIcon);
     if (!icon.empty())
-        XChangeProperty(display, xwindow, win32_x11::InternAtom("_NET_WM_ICON"), XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
+        XChangeProperty(display, xwindow, atoms.NET_WM_ICON, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(icon.data()),
                         static_cast<int>(icon.size()));
 
-    Atom protocols[] = {win32_x11::InternAtom("WM_DELETE_WINDOW"),
-                        win32_x11::InternAtom("_NET_WM_PING")};
+    Atom protocols[] = {atoms.WM_DELETE_WINDOW, atoms.NET_WM_PING};
     XSetWMProtocols(display, xwindow, protocols, 2);
 }
 
 bool AnswerPing(const XClientMessageEvent& message) {
-    if (message.message_type != win32_x11::InternAtom("WM_PROTOCOLS") ||
-        static_cast<Atom>(message.data.l[0]) != win32_x11::InternAtom("_NET_WM_PING"))
+    const win32_x11::Atoms& atoms = win32_x11::KnownAtoms();
+    if (message.message_type != atoms.WM_PROTOCOLS || message.format != 32 ||
+        static_cast<Atom>(message.data.l[0]) != atoms.NET_WM_PING)
         return false;
     Display* display = win32_x11::Connection();
     const ::Window root = DefaultRootWindow(display);

@@ -13,8 +13,6 @@
 
 namespace {
 
-thread_local DWORD tLastError = ERROR_SUCCESS;
-
 // Our opengl32.dll has no shared object of its own; this byte gives it a
 // handle that no dlopen can return.
 char gOpengl32Module;
@@ -64,14 +62,6 @@ bool LooksLikeWindowsDll(const char* name) {
 }
 
 } // namespace
-
-DWORD GetLastError() {
-    return tLastError;
-}
-
-void SetLastError(DWORD dwErrCode) {
-    tLastError = dwErrCode;
-}
 
 HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
     if (lpLibFileName == nullptr || *lpLibFileName == '\0') {

@@ -1,7 +1,6 @@
-#include "platform/core/win32_msgbox.h"
+// The message box's window: the text and an OK button, drawn with core X.
+#include "platform/core/win32_backend.h"
 
-#include "platform/core/win32_internal.h"
-#include "platform/core/win32_message.h"
 #include "win32_events.h"
 #include "win32_x11.h"
 
@@ -40,7 +39,7 @@ std::vector<std::string> Lines(const char* text) {
 // queue, and the program's windows keep painting underneath.
 class Dialog {
 public:
-    Dialog(Display* display, HWND owner, const char* text, const char* caption)
+    Dialog(Display* display, ::Window owner, const char* text, const char* caption)
         : mDisplay(display), mLines(Lines(text)) {
         const int screen = DefaultScreen(display);
         mFont = XLoadQueryFont(display, "fixed");
@@ -60,18 +59,18 @@ public:
                      ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
                          StructureNotifyMask);
         XStoreName(display, mWindow, caption);
-        XChangeProperty(display, mWindow, XInternAtom(display, "_NET_WM_NAME", False),
-                        XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+        // Atoms are the server's: the main connection's serve this one too.
+        const win32_x11::Atoms& atoms = win32_x11::KnownAtoms();
+        XChangeProperty(display, mWindow, atoms.NET_WM_NAME, atoms.UTF8_STRING, 8, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(caption),
                         static_cast<int>(std::strlen(caption)));
-        Atom dialogType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-        XChangeProperty(display, mWindow, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False),
-                        XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&dialogType),
-                        1);
-        mDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+        Atom dialogType = atoms.NET_WM_WINDOW_TYPE_DIALOG;
+        XChangeProperty(display, mWindow, atoms.NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&dialogType), 1);
+        mDeleteWindow = atoms.WM_DELETE_WINDOW;
         XSetWMProtocols(display, mWindow, &mDeleteWindow, 1);
-        if (win32_internal::WindowRecord* ownerWindow = win32_internal::FindWindowRecord(owner))
-            XSetTransientForHint(display, mWindow, ownerWindow->xwindow);
+        if (owner != 0)
+            XSetTransientForHint(display, mWindow, owner);
         XSizeHints hints{};
         hints.flags = USPosition | PMinSize | PMaxSize;
         hints.x = x;
@@ -181,39 +180,33 @@ private:
 
 } // namespace
 
-int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT) {
-    const char* text = lpText != nullptr ? lpText : "";
-    const char* caption = lpCaption != nullptr ? lpCaption : "Error";
+namespace win32_backend {
+
+struct ModalBox {
+    Display* display;
+    Dialog* dialog;
+};
+
+ModalBox* OpenModalBox(NativeWindow owner, const char* text, const char* caption) {
+    // Its own connection: the box's events never mix with the windows'.
     Display* display = win32_x11::OpenDisplay();
-    if (display == nullptr) {
-        std::fprintf(stderr, "%s: %s\n", caption, text);
-        return IDOK;
-    }
-    bool quit = false;
-    int quitCode = 0;
-    {
-        Dialog dialog(display, hWnd, text, caption);
-        win32_internal::SetModalDepth(+1);
-        while (!dialog.HandleEvents()) {
-            // The program's own windows go on painting; their input waits.
-            MSG msg;
-            while (!quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    quit = true;
-                    quitCode = static_cast<int>(msg.wParam);
-                    break;
-                }
-                DispatchMessageA(&msg);
-            }
-            if (quit)
-                break;
-            win32_events::WaitForEvents(ConnectionNumber(display), 100);
-        }
-        win32_internal::SetModalDepth(-1);
-    }
-    XCloseDisplay(display);
-    // A quit request ends the box and is left for the outer loop.
-    if (quit)
-        PostQuitMessage(quitCode);
-    return IDOK;
+    if (display == nullptr)
+        return nullptr;
+    return new ModalBox{display, new Dialog(display, static_cast<::Window>(owner), text, caption)};
 }
+
+bool ModalBoxAnswered(ModalBox* box) {
+    return box->dialog->HandleEvents();
+}
+
+void WaitForModalBox(ModalBox* box, int timeoutMilliseconds) {
+    win32_events::WaitForEvents(ConnectionNumber(box->display), timeoutMilliseconds);
+}
+
+void CloseModalBox(ModalBox* box) {
+    delete box->dialog;
+    XCloseDisplay(box->display);
+    delete box;
+}
+
+} // namespace win32_backend

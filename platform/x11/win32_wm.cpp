@@ -13,16 +13,15 @@ namespace win32_wm {
 namespace {
 
 // A property of 32-bit items (Xlib hands them over as longs); empty if absent.
-std::vector<long> Cardinals(Display* display, ::Window window, const char* name, Atom type) {
+std::vector<long> Cardinals(Display* display, ::Window window, Atom name, Atom type) {
     std::vector<long> values;
     Atom actualType = None;
     int actualFormat = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     win32_x11::ErrorTrap trap(display);
-    const int status =
-        XGetWindowProperty(display, window, win32_x11::InternAtom(name), 0, 1024, False, type,
-                           &actualType, &actualFormat, &count, &after, &data);
+    const int status = XGetWindowProperty(display, window, name, 0, 1024, False, type, &actualType,
+                                          &actualFormat, &count, &after, &data);
     const bool failed = trap.Failed();
     if (status == Success && !failed && data != nullptr && actualType == type &&
         actualFormat == 32) {
@@ -38,11 +37,13 @@ std::vector<long> Cardinals(Display* display, ::Window window, const char* name,
 // names itself: a stale property from a manager that is gone does not count.
 bool ManagerRunning(Display* display) {
     const ::Window root = DefaultRootWindow(display);
-    const std::vector<long> check = Cardinals(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    const std::vector<long> check =
+        Cardinals(display, root, win32_x11::KnownAtoms().NET_SUPPORTING_WM_CHECK, XA_WINDOW);
     if (check.size() != 1)
         return false;
     const std::vector<long> self =
-        Cardinals(display, static_cast<::Window>(check[0]), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+        Cardinals(display, static_cast<::Window>(check[0]),
+                  win32_x11::KnownAtoms().NET_SUPPORTING_WM_CHECK, XA_WINDOW);
     return self.size() == 1 && self[0] == check[0];
 }
 
@@ -57,26 +58,26 @@ bool AskFrameExtents(Display* display, RECT& extents) {
     XEvent request{};
     request.xclient.type = ClientMessage;
     request.xclient.window = probe;
-    request.xclient.message_type = win32_x11::InternAtom("_NET_REQUEST_FRAME_EXTENTS");
+    request.xclient.message_type = win32_x11::KnownAtoms().NET_REQUEST_FRAME_EXTENTS;
     request.xclient.format = 32;
     XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &request);
     XFlush(display);
     // A manager that ignores the request must not hold the window up long.
-    const Atom property = win32_x11::InternAtom("_NET_FRAME_EXTENTS");
+    const Atom property = win32_x11::KnownAtoms().NET_FRAME_EXTENTS;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     std::vector<long> values;
     while (values.size() != 4 && std::chrono::steady_clock::now() < deadline) {
         XEvent event;
         if (XCheckTypedWindowEvent(display, probe, PropertyNotify, &event)) {
             if (event.xproperty.atom == property)
-                values = Cardinals(display, probe, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+                values = Cardinals(display, probe, property, XA_CARDINAL);
             continue;
         }
         pollfd fd{ConnectionNumber(display), POLLIN, 0};
         poll(&fd, 1, 20);
     }
     if (values.size() != 4)
-        values = Cardinals(display, probe, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+        values = Cardinals(display, probe, property, XA_CARDINAL);
     XDestroyWindow(display, probe);
     XFlush(display);
     if (values.size() != 4)
@@ -109,8 +110,10 @@ RECT WorkArea() {
     if (!ManagerRunning(display))
         return area;
     const ::Window root = DefaultRootWindow(display);
-    const std::vector<long> areas = Cardinals(display, root, "_NET_WORKAREA", XA_CARDINAL);
-    const std::vector<long> current = Cardinals(display, root, "_NET_CURRENT_DESKTOP", XA_CARDINAL);
+    const std::vector<long> areas =
+        Cardinals(display, root, win32_x11::KnownAtoms().NET_WORKAREA, XA_CARDINAL);
+    const std::vector<long> current =
+        Cardinals(display, root, win32_x11::KnownAtoms().NET_CURRENT_DESKTOP, XA_CARDINAL);
     const std::size_t desktop = current.size() == 1 ? static_cast<std::size_t>(current[0]) : 0;
     if (areas.size() >= 4 * (desktop + 1) && areas[4 * desktop + 2] > 0 &&
         areas[4 * desktop + 3] > 0) {

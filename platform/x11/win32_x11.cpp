@@ -1,5 +1,6 @@
 #include "win32_x11.h"
 
+#include "platform/core/win32_error.h"
 #include "win32_glx.h"
 
 #include <poll.h>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 
 namespace win32_x11 {
@@ -22,12 +22,75 @@ WindowConfig gWindowConfig{};
 bool gWindowConfigTried = false;
 bool gWindowConfigFound = false;
 
-// X errors are counted, never fatal: Xlib's default handler ends the process.
-int gErrorCount = 0;
+Atoms gAtoms{};
 
-int CountError(Display*, XErrorEvent*) {
+// X errors are counted, never fatal: Xlib's default handler ends the process.
+// Inside an ErrorTrap the trap reports them; outside, they are reported here.
+int gErrorCount = 0;
+int gTrapDepth = 0;
+std::string gFirstTrappedError;
+
+std::string Describe(Display* display, const XErrorEvent& error) {
+    char text[256] = "";
+    XGetErrorText(display, error.error_code, text, sizeof text);
+    char line[400];
+    std::snprintf(line, sizeof line, "X error: %s (request %d.%d, resource 0x%lx)", text,
+                  error.request_code, error.minor_code, error.resourceid);
+    return line;
+}
+
+int CountError(Display* display, XErrorEvent* error) {
     ++gErrorCount;
+    // No requests may be made from here: Describe only reads Xlib's tables.
+    if (gTrapDepth > 0) {
+        if (gFirstTrappedError.empty())
+            gFirstTrappedError = Describe(display, *error);
+    } else {
+        // Asynchronous: the request that failed is long past, and the usual
+        // cause is a window that another client destroyed meanwhile.
+        win32_internal::ReportFailure(ERROR_INVALID_HANDLE, Describe(display, *error),
+                                      win32_internal::Echo::Quiet);
+    }
     return 0;
+}
+
+void InternAtoms(Display* display) {
+    // One round trip for all of them, when the connection opens.
+    const char* names[] = {"WM_PROTOCOLS",
+                           "WM_DELETE_WINDOW",
+                           "_NET_WM_PING",
+                           "_NET_WM_NAME",
+                           "UTF8_STRING",
+                           "_NET_WM_PID",
+                           "_NET_WM_ICON",
+                           "_MOTIF_WM_HINTS",
+                           "_NET_REQUEST_FRAME_EXTENTS",
+                           "_NET_FRAME_EXTENTS",
+                           "_NET_SUPPORTING_WM_CHECK",
+                           "_NET_WORKAREA",
+                           "_NET_CURRENT_DESKTOP",
+                           "_NET_WM_WINDOW_TYPE",
+                           "_NET_WM_WINDOW_TYPE_DIALOG"};
+    constexpr int count = sizeof names / sizeof names[0];
+    Atom atoms[count] = {};
+    XInternAtoms(display, const_cast<char**>(names), count, False, atoms);
+    Atom* fields[count] = {&gAtoms.WM_PROTOCOLS,
+                           &gAtoms.WM_DELETE_WINDOW,
+                           &gAtoms.NET_WM_PING,
+                           &gAtoms.NET_WM_NAME,
+                           &gAtoms.UTF8_STRING,
+                           &gAtoms.NET_WM_PID,
+                           &gAtoms.NET_WM_ICON,
+                           &gAtoms.MOTIF_WM_HINTS,
+                           &gAtoms.NET_REQUEST_FRAME_EXTENTS,
+                           &gAtoms.NET_FRAME_EXTENTS,
+                           &gAtoms.NET_SUPPORTING_WM_CHECK,
+                           &gAtoms.NET_WORKAREA,
+                           &gAtoms.NET_CURRENT_DESKTOP,
+                           &gAtoms.NET_WM_WINDOW_TYPE,
+                           &gAtoms.NET_WM_WINDOW_TYPE_DIALOG};
+    for (int i = 0; i < count; ++i)
+        *fields[i] = atoms[i];
 }
 
 // Xlib cannot go on after a broken connection and must not get the chance:
@@ -107,8 +170,14 @@ Display* Connection() {
             std::fflush(stderr);
             _exit(1);
         }
+        InternAtoms(gDisplay);
     }
     return gDisplay;
+}
+
+const Atoms& KnownAtoms() {
+    Connection();
+    return gAtoms;
 }
 
 const WindowConfig* WindowVisual() {
@@ -159,8 +228,16 @@ const WindowConfig* WindowVisual() {
                 gWindowConfig.visual = info->visual;
                 gWindowConfig.depth = info->depth;
                 gWindowConfig.visualId = info->visualid;
+                ErrorTrap trap(display);
                 gWindowConfig.colormap = XCreateColormap(display, RootWindow(display, info->screen),
                                                          info->visual, AllocNone);
+                if (trap.Failed()) {
+                    // Windows then open on the default visual, as without GLX.
+                    win32_internal::ReportFailure(ERROR_INVALID_PIXEL_FORMAT,
+                                                  "XCreateColormap failed" + trap.Description());
+                    XFree(info);
+                    break;
+                }
                 gWindowConfigFound = true;
             }
             XFree(info);
@@ -172,26 +249,26 @@ const WindowConfig* WindowVisual() {
     return gWindowConfigFound ? &gWindowConfig : nullptr;
 }
 
-Atom InternAtom(const char* name) {
-    static std::map<std::string, Atom> atoms;
-    const auto found = atoms.find(name);
-    if (found != atoms.end())
-        return found->second;
-    Display* display = Connection();
-    if (display == nullptr)
-        return None;
-    const Atom atom = XInternAtom(display, name, False);
-    atoms.emplace(name, atom);
-    return atom;
-}
-
 ErrorTrap::ErrorTrap(Display* display) : mDisplay(display), mSavedCount(gErrorCount) {
+    // Errors of earlier requests are not this trap's.
     if (mDisplay != nullptr)
         XSync(mDisplay, False);
     mSavedCount = gErrorCount;
+    if (gTrapDepth++ == 0)
+        gFirstTrappedError.clear();
 }
 
-ErrorTrap::~ErrorTrap() = default;
+ErrorTrap::~ErrorTrap() {
+    // Requests made inside may still fail after it: collect them first.
+    if (mDisplay != nullptr)
+        XSync(mDisplay, False);
+    --gTrapDepth;
+}
+
+std::string ErrorTrap::Description() {
+    Failed();
+    return gFirstTrappedError.empty() ? std::string() : ": " + gFirstTrappedError;
+}
 
 bool ErrorTrap::Failed() {
     if (mDisplay != nullptr)

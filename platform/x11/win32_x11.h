@@ -37,10 +37,29 @@ struct WindowConfig {
 };
 const WindowConfig* WindowVisual();
 
-Atom InternAtom(const char* name);
+// The atoms the program uses, interned together when the connection opens.
+struct Atoms {
+    Atom WM_PROTOCOLS;
+    Atom WM_DELETE_WINDOW;
+    Atom NET_WM_PING;
+    Atom NET_WM_NAME;
+    Atom UTF8_STRING;
+    Atom NET_WM_PID;
+    Atom NET_WM_ICON;
+    Atom MOTIF_WM_HINTS;
+    Atom NET_REQUEST_FRAME_EXTENTS;
+    Atom NET_FRAME_EXTENTS;
+    Atom NET_SUPPORTING_WM_CHECK;
+    Atom NET_WORKAREA;
+    Atom NET_CURRENT_DESKTOP;
+    Atom NET_WM_WINDOW_TYPE;
+    Atom NET_WM_WINDOW_TYPE_DIALOG;
+};
+const Atoms& KnownAtoms();
 
-// Collects X errors raised while it lives instead of letting Xlib end the
-// process; the requests are synced before the verdict.
+// Collects X errors raised while it lives, for its owner to report, instead
+// of letting Xlib end the process; the requests are synced before the
+// verdict. Errors outside any trap are reported as they come.
 class ErrorTrap {
 public:
     explicit ErrorTrap(Display* display);
@@ -48,6 +67,9 @@ public:
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
     bool Failed(); // syncs, then tells whether any request failed
+    // ": " and the first error in words, or empty if none.
+    std::string Description();
+
 private:
     Display* mDisplay;
     int mSavedCount;
