@@ -108,7 +108,9 @@ void Translate(const XEvent& event) {
         break;
     }
     case ConfigureNotify: {
-        if (sent)
+        // About this window itself, from the server; not about another one
+        // (as a parent hears of its children).
+        if (sent || event.xconfigure.window != xwindow)
             break;
         // Our own requests already updated the record; only what happened
         // after the last of them counts as a change from outside.
