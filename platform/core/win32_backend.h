@@ -1,10 +1,12 @@
 // What the core asks of a backend. The core (this folder) holds Windows'
 // rules and knows no window system; a backend (platform/x11/ today) defines
-// every function below and nothing else of the core's, and reports what
-// happens on screen through the core's input functions (win32_input.h).
+// every function below, reports what happens on screen through the core's
+// input functions (win32_input.h), and adds only what is its system's own
+// (on Linux, dynamic loading and our opengl32.dll).
 //
 // Rules every function here keeps:
-// - Everything is called on the thread that runs the windows, except Wake.
+// - Everything is called on the thread that runs the windows, except Wake
+//   (any thread) and the context calls (the thread that makes it current).
 // - A backend never calls a window procedure, never sends a message and never
 //   touches a window record: it tells the core, and the core decides.
 // - A failure is reported through win32_internal::ReportFailure (win32_error.h)
@@ -49,7 +51,7 @@ struct WindowSpec {
 // WindowsTakePixelFormat accepts, and says who the program is (class names,
 // process, icon, close and ping protocols) for a top-level one. 0 on failure.
 NativeWindow CreateNativeWindow(const WindowSpec& spec);
-// Also takes its children, and forgets any swap state of it.
+// Its native children, if any are left, go with it.
 void DestroyNativeWindow(NativeWindow window);
 // Moves and sizes the client area. The backend remembers that it asked, so
 // that the window system's confirmation of this very request does not come
