@@ -43,6 +43,7 @@ constexpr ErrorText kErrorTexts[] = {
     {ERROR_DC_NOT_FOUND, "Invalid device context (DC) handle."},
     {ERROR_RESOURCE_NAME_NOT_FOUND,
      "The specified resource name cannot be found in the image file."},
+    {ERROR_NOT_ENOUGH_QUOTA, "Not enough quota is available to process this command."},
     {ERROR_INVALID_PIXEL_FORMAT, "The pixel format is invalid."},
 };
 

@@ -25,6 +25,8 @@ int gModalDepth = 0;
 // Far more than a hand makes between two frames: what comes beyond it is
 // dropped, as a full Windows queue drops it, instead of piling up for minutes.
 constexpr std::size_t kInputLimit = 4096;
+// Windows' own limit of posted messages per queue.
+constexpr std::size_t kPostedLimit = 10000;
 
 bool Matches(const MSG& msg, HWND hwnd, UINT first, UINT last) {
     if (hwnd == reinterpret_cast<HWND>(-1)) {
@@ -184,6 +186,10 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     }
     {
         std::lock_guard<std::mutex> lock(gPostedMutex);
+        if (gPosted.size() >= kPostedLimit) {
+            SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+            return FALSE;
+        }
         gPosted.push_back(MSG{hWnd, Msg, wParam, lParam, GetTickCount(), POINT{}});
     }
     win32_backend::Wake();

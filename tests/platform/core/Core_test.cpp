@@ -222,6 +222,20 @@ TEST_F(Core, InputBeyondTheLimitIsDroppedNotQueued) {
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONDOWN));
 }
 
+TEST_F(Core, PostingIntoAFullQueueFailsAndKeepsWhatIsThere) {
+    HWND hwnd = Top();
+    Drain();
+    int posted = 0;
+    while (PostMessageA(hwnd, WM_USER, static_cast<WPARAM>(posted), 0) && posted < 20000)
+        ++posted;
+    EXPECT_EQ(posted, 10000);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_QUOTA));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 0u) << "the first one posted comes first";
+    EXPECT_TRUE(PostMessageA(hwnd, WM_USER, 0, 0)) << "room again once one is taken";
+}
+
 TEST_F(Core, DoubleClickOnlyForClassesThatAskAndOnlyCloseInTimeAndPlace) {
     HWND plain = Top();
     HWND dbl = Top("CoreTestDbl");
