@@ -72,6 +72,9 @@ struct DeviceContext {
 
 WindowClass* FindClass(LPCSTR name);
 
+// Null for a handle that is no (longer a) window. Any message sent runs the
+// program's code, which may destroy the window: after every send, look the
+// record up again instead of keeping a pointer across it.
 WindowRecord* FindWindowRecord(HWND hwnd);
 WindowRecord* FindWindowRecordByNative(win32_backend::NativeWindow native);
 std::vector<HWND> WindowsInCreationOrder();
