@@ -28,6 +28,6 @@ add_link_options(-sENVIRONMENT=node -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT
 add_library(platform STATIC
     ${PROJECT_SOURCE_DIR}/platform/AutoResetEvent.cpp
     ${PROJECT_SOURCE_DIR}/platform/DecimalSeparator.cpp
-    ${PROJECT_SOURCE_DIR}/platform/linux/win32_time.cpp
+    ${PROJECT_SOURCE_DIR}/platform/core/win32_time.cpp
 )
 target_include_directories(platform PUBLIC ${PROJECT_SOURCE_DIR})

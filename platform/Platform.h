@@ -22,15 +22,15 @@
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 #endif
 #else
-#include "linux/win32_types.h"
-#include "linux/win32_time.h"
-#include "linux/win32_module.h"
-#include "linux/win32_window.h"
-#include "linux/win32_message.h"
-#include "linux/win32_gdi.h"
-#include "linux/win32_wgl.h"
-#include "linux/win32_msgbox.h"
-#include "linux/win32_resource.h"
+#include "core/win32_types.h"
+#include "core/win32_time.h"
+#include "x11/win32_module.h"
+#include "core/win32_window.h"
+#include "core/win32_message.h"
+#include "core/win32_gdi.h"
+#include "core/win32_wgl.h"
+#include "core/win32_msgbox.h"
+#include "core/win32_resource.h"
 // The names without A that <windows.h> maps to the ANSI functions (all but
 // LoadLibrary and MessageBox, which Platform.h frees for our own use).
 #define RegisterClassEx RegisterClassExA

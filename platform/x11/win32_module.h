@@ -1,0 +1,28 @@
+// Dynamic loading; the last error and its codes are the core's (win32_error.h).
+// "opengl32.dll" is a module of our own (see win32_opengl32.h); any other
+// name is handed to dlopen.
+#pragma once
+
+#include "platform/core/win32_error.h"
+#include "platform/core/win32_types.h"
+
+// Where a load searches. Our opengl32 is the system's own and every other
+// name goes to dlopen, so each of these loads as LoadLibraryA does.
+#define LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR 0x00000100
+#define LOAD_LIBRARY_SEARCH_APPLICATION_DIR 0x00000200
+#define LOAD_LIBRARY_SEARCH_USER_DIRS 0x00000400
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#define LOAD_LIBRARY_SEARCH_DEFAULT_DIRS 0x00001000
+
+HMODULE LoadLibraryA(LPCSTR lpLibFileName);
+// hFile must be null; flags other than the LOAD_LIBRARY_SEARCH_ ones are refused.
+HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
+// Checks the flags as Windows does; the search itself needs no change here.
+BOOL SetDefaultDllDirectories(DWORD DirectoryFlags);
+BOOL FreeLibrary(HMODULE hLibModule);
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+// Null names the program itself; otherwise only a module that is loaded.
+HMODULE GetModuleHandleA(LPCSTR lpModuleName);
+
+DWORD GetCurrentProcessId();
+DWORD GetCurrentThreadId();
