@@ -31,7 +31,7 @@ using NativeContext = std::uintptr_t;
 // ---- Native windows. Positions and sizes are always the client area's:
 // the frame, if any, is the window manager's business.
 
-struct WindowSpec {
+struct NativeWindowParams {
     // 0 for a top-level window; a child lies in its parent's client area.
     NativeWindow parent;
     // In the parent's client area, or on the screen for a top-level window.
@@ -50,7 +50,7 @@ struct WindowSpec {
 // Creates the window hidden, able to take the pixel formats that
 // WindowsTakePixelFormat accepts, and says who the program is (class names,
 // process, icon, close and ping protocols) for a top-level one. 0 on failure.
-NativeWindow CreateNativeWindow(const WindowSpec& spec);
+NativeWindow CreateNativeWindow(const NativeWindowParams& params);
 // Its native children, if any are left, go with it.
 void DestroyNativeWindow(NativeWindow window);
 // Moves and sizes the client area. The backend remembers that it asked, so

@@ -235,15 +235,15 @@ HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, D
         gLiveWindows.insert(hwnd);
     }
 
-    win32_backend::WindowSpec spec{};
-    spec.parent = child ? parent->native : 0;
-    spec.x = window.clientX;
-    spec.y = window.clientY;
-    spec.width = window.clientWidth;
-    spec.height = window.clientHeight;
-    spec.decorated = !child && (dwStyle & WS_CAPTION) == WS_CAPTION;
-    spec.icon = windowClass->icon;
-    window.native = win32_backend::CreateNativeWindow(spec);
+    win32_backend::NativeWindowParams params{};
+    params.parent = child ? parent->native : 0;
+    params.x = window.clientX;
+    params.y = window.clientY;
+    params.width = window.clientWidth;
+    params.height = window.clientHeight;
+    params.decorated = !child && (dwStyle & WS_CAPTION) == WS_CAPTION;
+    params.icon = windowClass->icon;
+    window.native = win32_backend::CreateNativeWindow(params);
     if (window.native == 0) {
         // Reported by the backend; the record was never a window.
         const DWORD error = GetLastError();

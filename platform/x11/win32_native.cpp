@@ -27,7 +27,7 @@ void Undecorated(Display* display, ::Window xwindow) {
 
 } // namespace
 
-NativeWindow CreateNativeWindow(const WindowSpec& spec) {
+NativeWindow CreateNativeWindow(const NativeWindowParams& params) {
     Display* display = win32_x11::Connection();
     // Without GLX the window still opens, on the default visual, and only
     // its pixel format is refused later, as on Windows.
@@ -43,11 +43,11 @@ NativeWindow CreateNativeWindow(const WindowSpec& spec) {
     attributes.bit_gravity = NorthWestGravity;
     attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask |
                             ButtonReleaseMask | PointerMotionMask;
-    const ::Window xparent = spec.parent != 0 ? X(spec.parent) : DefaultRootWindow(display);
+    const ::Window xparent = params.parent != 0 ? X(params.parent) : DefaultRootWindow(display);
     win32_x11::ErrorTrap trap(display);
     const ::Window xwindow = XCreateWindow(
-        display, xparent, spec.x, spec.y, static_cast<unsigned>(std::max(1, spec.width)),
-        static_cast<unsigned>(std::max(1, spec.height)), 0,
+        display, xparent, params.x, params.y, static_cast<unsigned>(std::max(1, params.width)),
+        static_cast<unsigned>(std::max(1, params.height)), 0,
         config != nullptr ? config->depth : CopyFromParent, InputOutput,
         config != nullptr ? config->visual : CopyFromParent, mask, &attributes);
     if (trap.Failed() || xwindow == 0) {
@@ -55,9 +55,9 @@ NativeWindow CreateNativeWindow(const WindowSpec& spec) {
                                       "XCreateWindow failed" + trap.Description());
         return 0;
     }
-    if (spec.parent == 0) {
-        win32_identity::Describe(xwindow, spec.icon);
-        if (!spec.decorated)
+    if (params.parent == 0) {
+        win32_identity::Describe(xwindow, params.icon);
+        if (!params.decorated)
             Undecorated(display, xwindow);
     }
     return static_cast<NativeWindow>(xwindow);

@@ -45,15 +45,16 @@ namespace win32_backend {
 
 using test_backend::gWindows;
 
-NativeWindow CreateNativeWindow(const WindowSpec& spec) {
+NativeWindow CreateNativeWindow(const NativeWindowParams& params) {
     if (test_backend::gFailCreate) {
         test_backend::gFailCreate = false;
         win32_internal::ReportFailure(ERROR_NOT_ENOUGH_MEMORY, "test: no more windows");
         return 0;
     }
     const NativeWindow window = test_backend::gNext++;
-    gWindows[window] = test_backend::NativeState{spec.parent, spec.x, spec.y,         spec.width,
-                                                 spec.height, false,  spec.decorated, {}};
+    gWindows[window] =
+        test_backend::NativeState{params.parent, params.x, params.y,         params.width,
+                                  params.height, false,    params.decorated, {}};
     return window;
 }
 void DestroyNativeWindow(NativeWindow window) {
