@@ -31,17 +31,20 @@ private:
     std::uint64_t mValue = 14695981039346656037ull;
 };
 
-inline std::uint64_t WorldChecksum() {
+// One walk for both, so that the two cannot list the fields differently.
+inline std::uint64_t SimulationChecksum(bool ParaWithDoubles) {
     TChecksum sum;
     sum.Add(Persons.size());
     for (const auto& person : Persons) {
         const TPerson& p = *person;
         sum.Add(p.mCycle);
         sum.Add(p.mResetCycle);
-        sum.Add(p.mPositionX);
-        sum.Add(p.mPositionY);
-        sum.Add(p.mAngle);
-        sum.Add(p.mAngleChangeSpeed);
+        if (ParaWithDoubles) {
+            sum.Add(p.mPositionX);
+            sum.Add(p.mPositionY);
+            sum.Add(p.mAngle);
+            sum.Add(p.mAngleChangeSpeed);
+        }
         sum.Add(p.mStartChangeAngleAfterCycle);
         sum.Add(p.mStopChangeAngleAfterCycle);
         sum.Add(p.mInfectionCycle);
@@ -50,9 +53,11 @@ inline std::uint64_t WorldChecksum() {
         sum.Add(p.mDeadCycle);
         sum.Add(p.mBuriedAfterDeadCycle);
         sum.Add(p.mBuried);
-        sum.Add(p.mDirectionX);
-        sum.Add(p.mDirectionY);
-        sum.Add(p.mSpeed);
+        if (ParaWithDoubles) {
+            sum.Add(p.mDirectionX);
+            sum.Add(p.mDirectionY);
+            sum.Add(p.mSpeed);
+        }
         sum.Add(p.mInfected);
         sum.Add(p.mQuarantined);
         sum.Add(p.mRole);
@@ -69,33 +74,10 @@ inline std::uint64_t WorldChecksum() {
     return sum.Value();
 }
 
+inline std::uint64_t WorldChecksum() {
+    return SimulationChecksum(true);
+}
+
 inline std::uint64_t StateChecksum() {
-    TChecksum sum;
-    sum.Add(Persons.size());
-    for (const auto& person : Persons) {
-        const TPerson& p = *person;
-        sum.Add(p.mCycle);
-        sum.Add(p.mResetCycle);
-        sum.Add(p.mStartChangeAngleAfterCycle);
-        sum.Add(p.mStopChangeAngleAfterCycle);
-        sum.Add(p.mInfectionCycle);
-        sum.Add(p.mDeadAfterInfectionCycle);
-        sum.Add(p.mDead);
-        sum.Add(p.mDeadCycle);
-        sum.Add(p.mBuriedAfterDeadCycle);
-        sum.Add(p.mBuried);
-        sum.Add(p.mInfected);
-        sum.Add(p.mQuarantined);
-        sum.Add(p.mRole);
-        sum.Add(p.mSize);
-    }
-    sum.Add(Disease->mCycle);
-    sum.Add(Disease->mCycleTillPatientZero);
-    sum.Add(Disease->mPatientZeroExists);
-    sum.Add(Game->mOver);
-    sum.Add(Field->Width());
-    sum.Add(Field->Height());
-    sum.Add(PopulationSize);
-    sum.Add(RandomState());
-    return sum.Value();
+    return SimulationChecksum(false);
 }
