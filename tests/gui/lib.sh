@@ -106,7 +106,7 @@ close_window() { python3 "$HERE/x11_close.py" "$1"; }
 # Captures the game's picture as PNG: the client area of the screen natively;
 # under Wine the control's GL window, which Wine keeps off screen.
 capture_client() {
-    local id=$1 out=$2
+    local id=$1 out=$2 x y w h
     read -r x y w h < <(geometry "$id")
     if on_wine; then
         local child
