@@ -277,6 +277,12 @@ mergeInto(LibraryManager.library, {
   web_place_window: function (id, x, y, width, height) {
     var win = WebDesktop.win(id);
     if (!win) return;
+    if (win.topLevel && win.decorated) {
+      // As a window manager does, keep the title bar on the page, so that
+      // a window larger than the page can still be maximized or closed.
+      x = Math.max(x, WebDesktop.frame.left);
+      y = Math.max(y, WebDesktop.frame.top);
+    }
     win.x = x;
     win.y = y;
     win.width = width;
