@@ -12,51 +12,18 @@
 // Usage: veltrane_cycle_cost [--cycles N] [--warmup N] [--one-thread] [PERSONS...]
 //   PERSONS defaults to 1000 10000. --one-thread (native Linux only) keeps
 //   the helper thread from starting, as in a browser without threads.
+#include "HelperSwitch.h"
 #include "ScaleWorld.h"
 
 #include "tests/support/WorldChecksum.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#if defined(__linux__) && !defined(__EMSCRIPTEN__)
-#define VELTRANE_HELPER_SWITCH 1
-#include <cerrno>
-#include <dlfcn.h>
-#include <pthread.h>
-#endif
-
-#ifdef VELTRANE_HELPER_SWITCH
-namespace {
-
-// Threads started through pthread_create, and whether starting one fails.
-std::atomic<int> gThreadsStarted{0};
-bool gRefuseThreads = false;
-
-} // namespace
-
-// Every std::thread starts here before the C library's own; refusing makes
-// the helper fail to start, and the cycle then does every walk in one piece.
-extern "C" int pthread_create(pthread_t* ParaThread, const pthread_attr_t* ParaAttributes,
-                              void* (*ParaStart)(void*), void* ParaArgument) noexcept {
-    if (gRefuseThreads)
-        return EAGAIN;
-    using TCreate = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
-    static const auto next = reinterpret_cast<TCreate>(dlsym(RTLD_NEXT, "pthread_create"));
-    if (next == nullptr)
-        return EAGAIN;
-    const int result = next(ParaThread, ParaAttributes, ParaStart, ParaArgument);
-    if (result == 0)
-        ++gThreadsStarted;
-    return result;
-}
-#endif
 
 namespace {
 
@@ -67,18 +34,6 @@ constexpr std::int32_t kDensity = 1;
 double Percentile(std::vector<double> ParaValues, int ParaPercent) {
     std::sort(ParaValues.begin(), ParaValues.end());
     return ParaValues[ParaValues.size() * static_cast<std::size_t>(ParaPercent) / 100];
-}
-
-// The threads that worked on the cycle so far: the helper, once started,
-// stays for the rest of the process.
-const char* Threads() {
-#if defined(VELTRANE_HELPER_SWITCH)
-    return gThreadsStarted.load() > 0 ? "2" : "1";
-#elif defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-    return "1";
-#else
-    return "unknown";
-#endif
 }
 
 void RunCase(std::int32_t ParaPopulation, int ParaWarmUp, int ParaCycles) {
@@ -98,7 +53,7 @@ void RunCase(std::int32_t ParaPopulation, int ParaWarmUp, int ParaCycles) {
     std::printf("cycle persons=%" PRId32 " density=%" PRId32
                 " phase=mid-outbreak threads=%s cycles=%d median_ms=%.4f p90_ms=%.4f"
                 " infected_pct=%.1f checksum=%016" PRIx64 "\n",
-                ParaPopulation, kDensity, Threads(), ParaCycles, Percentile(cycles, 50),
+                ParaPopulation, kDensity, CycleThreads(), ParaCycles, Percentile(cycles, 50),
                 Percentile(cycles, 90), 100.0 * Humanity->Infected() / ParaPopulation,
                 WorldChecksum());
     std::fflush(stdout);
@@ -128,12 +83,11 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(arg, "--warmup") == 0 && i + 1 < argc) {
             warmUp = Count(argv[++i], "warm-up count");
         } else if (std::strcmp(arg, "--one-thread") == 0) {
-#ifdef VELTRANE_HELPER_SWITCH
-            gRefuseThreads = true;
-#else
-            std::fprintf(stderr, "veltrane_cycle_cost: --one-thread is for native Linux\n");
-            return 2;
-#endif
+            if (!CanRefuseThreads()) {
+                std::fprintf(stderr, "veltrane_cycle_cost: --one-thread is for native Linux\n");
+                return 2;
+            }
+            RefuseThreads();
         } else if (arg[0] != '-') {
             populations.push_back(Count(arg, "population"));
         } else {
