@@ -19,6 +19,12 @@ add_link_options(-fexceptions)
 # Of the simulation only the universe's throttle waits, so ASYNCIFY need not
 # instrument the walks: a cycle about a tenth faster (docs/performance.md).
 add_link_options("-sASYNCIFY_REMOVE=['THumanity::*','TContact*','TDisease::*','TPassWorker::*','TPerson::*']")
+# Windows never gives an address below 64 KB, and our Win32 rules rely on it:
+# a class name, a resource's name or a procedure's name that low is a number
+# (an atom, an ordinal). WebAssembly's memory begins at 0, so nothing of ours
+# may lie there.
+add_link_options(-sGLOBAL_BASE=65536)
+
 # Programs that run under node (the tests, the benchmarks) add these: the
 # host's files (the recorded games), a heap that grows with the population,
 # and main's exit code as the process's. The game's page has its own.
