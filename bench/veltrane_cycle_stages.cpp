@@ -4,7 +4,10 @@
 // the level logic. Medians over many cycles at 1,000 to 100,000 persons, at
 // the first level's density and ten times that.
 //
-// Usage: veltrane_cycle_stages [CYCLES]   (default 200 a case)
+// Usage: veltrane_cycle_stages [--one-thread] [CYCLES]   (default 200 a case)
+//   --one-thread (native Linux only): every walk in one piece, as in the
+//   browser, which has no helper thread.
+#include "HelperSwitch.h"
 #include "ScaleWorld.h"
 
 #include "simulation/Unit_TField.h"
@@ -15,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -33,9 +37,20 @@ double Median(std::vector<double> ParaValues) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    std::printf("%8s %8s %8s %8s %8s %8s %8s %6s %6s\n", "persons", "density", "walk", "build",
-                "spread", "game", "cycle", "bands", "copies");
+    int cycles = 200;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--one-thread") == 0) {
+            if (!CanRefuseThreads()) {
+                std::fprintf(stderr, "veltrane_cycle_stages: --one-thread is for native Linux\n");
+                return 2;
+            }
+            RefuseThreads();
+        } else {
+            cycles = std::max(1, std::atoi(argv[i]));
+        }
+    }
+    std::printf("%8s %8s %8s %8s %8s %8s %8s %6s %6s %7s\n", "persons", "density", "walk", "build",
+                "spread", "game", "cycle", "bands", "copies", "threads");
     for (std::int32_t density : {1, 10}) {
         for (std::int32_t population : {1000, 10000, 100000}) {
             SetUpWorld(population, density, true);
@@ -64,9 +79,10 @@ int main(int argc, char** argv) {
                 stages[3].push_back(Milliseconds(spread, end));
                 stages[4].push_back(Milliseconds(begin, end));
             }
-            std::printf("%8d %7dx %8.3f %8.3f %8.3f %8.3f %8.3f %6zu %6zu\n", population, density,
-                        Median(stages[0]), Median(stages[1]), Median(stages[2]), Median(stages[3]),
-                        Median(stages[4]), contacts.Bands(), contacts.Copies() - copiesBefore);
+            std::printf("%8d %7dx %8.3f %8.3f %8.3f %8.3f %8.3f %6zu %6zu %7s\n", population,
+                        density, Median(stages[0]), Median(stages[1]), Median(stages[2]),
+                        Median(stages[3]), Median(stages[4]), contacts.Bands(),
+                        contacts.Copies() - copiesBefore, CycleThreads());
             TearDownWorld();
         }
     }
