@@ -1,0 +1,80 @@
+// Real mouse clicks on persons: the left button quarantines (blue), the
+// right one then infects (green); the right button on a free person infects
+// it (red) and opens no context menu. The close button ends the program and
+// the page offers a new game.
+import {
+    blobs, canvasShot, check, clickAt, findPerson, run, waitFor, waitForCanvas, waitForColour,
+} from './harness.mjs';
+
+// Persons move: aim at a slow one and try again with another if the click
+// missed, as a player would.
+async function clickPersonUntil(page, button, colour, attempts = 10) {
+    for (let i = 0; i < attempts; i++) {
+        const p = await findPerson(page, 'healthy');
+        if (!p) continue;
+        await clickAt(page, p.pageX, p.pageY, button);
+        const ms = await waitForColour(page, p.x, p.y, colour, 1000);
+        if (ms !== null) return { ...p, ms, attempt: i + 1 };
+    }
+    return null;
+}
+
+function nearestBlob(image, colour, x, y) {
+    let best = null;
+    for (const b of blobs(image, colour)) {
+        const d = Math.hypot(b.cx - x, b.cy - y);
+        if (!best || d < best.d) best = { ...b, d };
+    }
+    return best;
+}
+
+await run('clicks', async ({ page, url }) => {
+    await page.goto(url, { waitUntil: 'load' });
+    await waitForCanvas(page);
+    check(await waitFor(async () => findPerson(page), 10_000), 'no lone healthy person drawn within 10 s');
+
+    await page.evaluate(() => {
+        window.__menus = { shown: 0, prevented: 0 };
+        window.addEventListener('contextmenu', (e) => {
+            window.__menus.shown++;
+            if (e.defaultPrevented) window.__menus.prevented++;
+        });
+    });
+
+    const q = await clickPersonUntil(page, 'left', 'quarantined');
+    check(q, 'left clicks on ten persons quarantined none (never drawn blue)');
+    console.log(`left click at ${q.x},${q.y}: blue after ${q.ms.toFixed(0)} ms (attempt ${q.attempt})`);
+
+    // Quarantined persons stand still.
+    const a = nearestBlob(await canvasShot(page), 'quarantined', q.x, q.y);
+    check(a && a.d <= 6, `no blue person near ${q.x},${q.y}`);
+    await new Promise((r) => setTimeout(r, 300));
+    const b = nearestBlob(await canvasShot(page), 'quarantined', a.cx, a.cy);
+    check(b && b.d <= 1, `the quarantined person at ${a.cx},${a.cy} moved (${b ? b.d.toFixed(1) : 'gone'})`);
+
+    const shot = await canvasShot(page);
+    const x = Math.round(b.cx);
+    const y = Math.round(b.cy);
+    await clickAt(page, shot.origin.x + x + 0.5, shot.origin.y + y + 0.5, 'right');
+    const ms = await waitForColour(page, x, y, 'infectedQuarantined', 1000);
+    check(ms !== null, `right click on the quarantined person at ${x},${y}: not green within 1 s`);
+    console.log(`right click at ${x},${y}: green after ${ms.toFixed(0)} ms`);
+
+    const r = await clickPersonUntil(page, 'right', 'infected');
+    check(r, 'right clicks on ten free persons infected none (never drawn red)');
+    console.log(`right click at ${r.x},${r.y}: red after ${r.ms.toFixed(0)} ms (attempt ${r.attempt})`);
+
+    const menus = await page.evaluate(() => window.__menus);
+    check(menus.shown > 0, 'no contextmenu event reached the page on right clicks');
+    check(menus.prevented === menus.shown, `${menus.shown - menus.prevented} of ${menus.shown} context menus not suppressed`);
+
+    // Closing ends the program; the page then offers a new game.
+    await page.click('.window .titlebar button.close');
+    const ended = await waitFor(() => page.evaluate(() =>
+        document.getElementById('desktop').hidden && !document.getElementById('ended').hidden), 5000);
+    check(ended, 'the close button did not end the program (#ended not shown)');
+    await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), page.click('#restart')]);
+    await waitForCanvas(page);
+    check(await waitFor(async () => findPerson(page), 10_000), 'Play again: no game within 10 s');
+    console.log('closed, ended, and started again');
+});
