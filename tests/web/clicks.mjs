@@ -3,30 +3,9 @@
 // it (red) and opens no context menu. The close button ends the program and
 // the page offers a new game.
 import {
-    blobs, canvasShot, check, clickAt, findPerson, run, waitFor, waitForCanvas, waitForColour,
+    canvasShot, check, clickAt, clickPersonUntil, findPerson, nearestBlob, run, waitFor, waitForCanvas,
+    waitForColour,
 } from './harness.mjs';
-
-// Persons move: aim at a slow one and try again with another if the click
-// missed, as a player would.
-async function clickPersonUntil(page, button, colour, attempts = 10) {
-    for (let i = 0; i < attempts; i++) {
-        const p = await findPerson(page, 'healthy');
-        if (!p) continue;
-        await clickAt(page, p.pageX, p.pageY, button);
-        const ms = await waitForColour(page, p.x, p.y, colour, 1000);
-        if (ms !== null) return { ...p, ms, attempt: i + 1 };
-    }
-    return null;
-}
-
-function nearestBlob(image, colour, x, y) {
-    let best = null;
-    for (const b of blobs(image, colour)) {
-        const d = Math.hypot(b.cx - x, b.cy - y);
-        if (!best || d < best.d) best = { ...b, d };
-    }
-    return best;
-}
 
 await run('clicks', async ({ page, url }) => {
     await page.goto(url, { waitUntil: 'load' });
@@ -52,10 +31,8 @@ await run('clicks', async ({ page, url }) => {
     const b = nearestBlob(await canvasShot(page), 'quarantined', a.cx, a.cy);
     check(b && b.d <= 1, `the quarantined person at ${a.cx},${a.cy} moved (${b ? b.d.toFixed(1) : 'gone'})`);
 
-    const shot = await canvasShot(page);
-    const x = Math.round(b.cx);
-    const y = Math.round(b.cy);
-    await clickAt(page, shot.origin.x + x + 0.5, shot.origin.y + y + 0.5, 'right');
+    const { x, y } = b;
+    await clickAt(page, b.pageX, b.pageY, 'right');
     const ms = await waitForColour(page, x, y, 'infectedQuarantined', 1000);
     check(ms !== null, `right click on the quarantined person at ${x},${y}: not green within 1 s`);
     console.log(`right click at ${x},${y}: green after ${ms.toFixed(0)} ms`);

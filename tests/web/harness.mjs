@@ -396,3 +396,30 @@ export async function clickAt(page, x, y, button = 'left') {
     await page.mouse.down({ button });
     await page.mouse.up({ button });
 }
+
+// Persons move: aim at a slow one and try again with another if the click
+// missed, as a player would. Returns where it hit, or null.
+export async function clickPersonUntil(page, button, colour, attempts = 10) {
+    for (let i = 0; i < attempts; i++) {
+        const p = await findPerson(page, 'healthy');
+        if (!p) continue;
+        await clickAt(page, p.pageX, p.pageY, button);
+        const ms = await waitForColour(page, p.x, p.y, colour, 1000);
+        if (ms !== null) return { ...p, ms, attempt: i + 1 };
+    }
+    return null;
+}
+
+// The centre of the `colour` area nearest to (x, y), in canvas and page
+// coordinates.
+export function nearestBlob(image, colour, x, y) {
+    let best = null;
+    for (const b of blobs(image, colour)) {
+        const d = Math.hypot(b.cx - x, b.cy - y);
+        if (!best || d < best.d) best = { ...b, d };
+    }
+    if (!best) return null;
+    const bx = Math.round(best.cx);
+    const by = Math.round(best.cy);
+    return { ...best, x: bx, y: by, pageX: image.origin.x + bx + 0.5, pageY: image.origin.y + by + 0.5 };
+}
