@@ -1,5 +1,6 @@
 # Packages with CPack: a .deb and a tarball from the Linux build, a zip and an
-# NSIS installer from the Windows build. scripts/package makes them all.
+# NSIS installer from the Windows build, a zip of the page from the browser
+# build. scripts/package makes them all.
 set(CPACK_PACKAGE_NAME veltrane)
 set(CPACK_PACKAGE_VENDOR "Tarvosk")
 set(CPACK_PACKAGE_CONTACT "Tarvosk <tarvosk@users.noreply.github.com>")
@@ -24,7 +25,13 @@ set(CPACK_SOURCE_IGNORE_FILES "/build/" "/dist/" "/\\\\.git/")
 # the staged files for the generators that read the files' own times.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltraneStagingTimes.cmake)
 
-if(WIN32)
+if(EMSCRIPTEN)
+    # The page in one folder of the version's name, ready for any static
+    # file server; nothing in it is a native program to strip.
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME veltrane-${PROJECT_VERSION}-web)
+    set(CPACK_STRIP_FILES OFF)
+elseif(WIN32)
     set(CPACK_GENERATOR ZIP NSIS)
     set(CPACK_PACKAGE_FILE_NAME veltrane-${PROJECT_VERSION}-windows-x86_64)
     # Start-menu entry: the program and its caption-like name.
