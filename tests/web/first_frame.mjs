@@ -1,26 +1,15 @@
 // How long a player waits: from navigation to the first frame drawn with
 // persons in it, and to the first frame-rate caption. Prints both figures;
 // fails only when the game is far too slow to start.
-import { caption, canvasShot, census, check, framesPerSecond, run, waitFor } from './harness.mjs';
+import {
+    caption, canvasShot, census, check, framesPerSecond, installProbe, probeFirstDraw, run, waitFor,
+} from './harness.mjs';
 
 const LIMIT_MS = 15_000;
 
 await run('first_frame', async ({ page, url }) => {
-    // Times of the first draw calls, on the page's clock (zero is the start
-    // of navigation).
-    await page.evaluateOnNewDocument(() => {
-        window.__firstDraw = null;
-        for (const proto of [WebGLRenderingContext.prototype, globalThis.WebGL2RenderingContext?.prototype]) {
-            if (!proto) continue;
-            for (const name of ['drawArrays', 'drawElements']) {
-                const original = proto[name];
-                proto[name] = function (...args) {
-                    window.__firstDraw ??= performance.now();
-                    return original.apply(this, args);
-                };
-            }
-        }
-    });
+    // The page's clock starts with navigation.
+    await installProbe(page);
     await page.goto(url, { waitUntil: 'domcontentloaded' });
 
     // The first picture with a person in it, seen from outside.
@@ -30,7 +19,7 @@ await run('first_frame', async ({ page, url }) => {
         return (counts.healthy ?? 0) > 0 ? page.evaluate(() => performance.now()) : null;
     }, LIMIT_MS, 20);
     check(drawn, `no person on the canvas ${LIMIT_MS / 1000} s after navigation`);
-    const firstDraw = await page.evaluate(() => window.__firstDraw);
+    const firstDraw = await probeFirstDraw(page);
     check(firstDraw !== null, 'persons on the canvas, but no WebGL draw call seen');
 
     const fps = await waitFor(async () => framesPerSecond(await caption(page)) !== null ?
@@ -45,4 +34,5 @@ await run('first_frame', async ({ page, url }) => {
         `${drawn.toFixed(0)} ms; first frame-rate caption ${fps.toFixed(0)} ms (page loaded ` +
         `${timing.load.toFixed(0)} ms, wasm fetched ${timing.wasm.toFixed(0)} ms)`);
     check(firstDraw <= drawn, 'persons seen before the first draw call');
+    check(fps <= LIMIT_MS, `the first frame-rate caption came after ${fps.toFixed(0)} ms`);
 });

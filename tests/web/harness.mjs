@@ -423,3 +423,87 @@ export function nearestBlob(image, colour, x, y) {
     const by = Math.round(best.cy);
     return { ...best, x: bx, y: by, pageX: image.origin.x + bx + 0.5, pageY: image.origin.y + by + 0.5 };
 }
+
+// --- Inside the page ---------------------------------------------------------
+
+// Watches the game's drawing from inside the page, so that a figure does not
+// include the cost of a screenshot: the time of the first draw call, and
+// after every task in which the game drew, whether a watched spot of the
+// frame it just drew shows a colour (read before the browser presents and
+// clears it). Install before navigation.
+export async function installProbe(page) {
+    await page.evaluateOnNewDocument(() => {
+        const probe = { firstDraw: null, drew: false, gl: null, watch: null, seen: null, down: null };
+        window.__probe = probe;
+        const getContext = HTMLCanvasElement.prototype.getContext;
+        HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+            const context = getContext.call(this, type, ...rest);
+            if (context && /webgl/.test(type)) probe.gl = context;
+            return context;
+        };
+        for (const proto of [WebGLRenderingContext.prototype, globalThis.WebGL2RenderingContext?.prototype]) {
+            if (!proto) continue;
+            for (const name of ['drawArrays', 'drawElements']) {
+                const draw = proto[name];
+                proto[name] = function (...args) {
+                    probe.firstDraw ??= performance.now();
+                    probe.drew = true;
+                    return draw.apply(this, args);
+                };
+            }
+        }
+        const look = () => {
+            if (!probe.drew) return;
+            probe.drew = false;
+            const w = probe.watch;
+            const gl = probe.gl;
+            if (!w || probe.seen !== null || !gl) return;
+            const size = 2 * w.radius + 1;
+            const pixels = new Uint8Array(size * size * 4);
+            gl.readPixels(w.x - w.radius, gl.drawingBufferHeight - 1 - (w.y + w.radius), size, size,
+                gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+            for (let i = 0; i < pixels.length; i += 4) {
+                const d = Math.abs(pixels[i] - w.rgb[0]) + Math.abs(pixels[i + 1] - w.rgb[1]) +
+                    Math.abs(pixels[i + 2] - w.rgb[2]);
+                if (d <= 24) {
+                    probe.seen = performance.now();
+                    return;
+                }
+            }
+        };
+        // The game draws in timer and animation-frame callbacks.
+        const raf = window.requestAnimationFrame;
+        window.requestAnimationFrame = (callback) => raf.call(window, (t) => {
+            try { callback(t); } finally { look(); }
+        });
+        const timeout = window.setTimeout;
+        window.setTimeout = (callback, ...rest) => typeof callback !== 'function' ? timeout(callback, ...rest) :
+            timeout((...args) => {
+                try { callback(...args); } finally { look(); }
+            }, ...rest);
+        window.addEventListener('mousedown', () => { probe.down = performance.now(); }, true);
+    });
+}
+
+// Watches (x, y) on the canvas, within `radius` pixels, for a colour of
+// COLOURS; forgets what was seen before.
+export async function probeWatch(page, x, y, colour, radius = 1) {
+    await page.evaluate((watch) => {
+        window.__probe.watch = watch;
+        window.__probe.seen = null;
+    }, { x, y, radius, rgb: COLOURS[colour] });
+}
+
+// Milliseconds from the last mouse press to the first drawn frame that
+// showed the watched colour, or null if none did within timeoutMs.
+export async function probeLatency(page, timeoutMs) {
+    const seen = await waitFor(() => page.evaluate(() => {
+        const { seen, down } = window.__probe;
+        return seen !== null && down !== null ? { ms: seen - down } : null;
+    }), timeoutMs, 10);
+    return seen ? seen.ms : null;
+}
+
+export async function probeFirstDraw(page) {
+    return page.evaluate(() => window.__probe.firstDraw);
+}
