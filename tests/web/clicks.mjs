@@ -3,11 +3,12 @@
 // it (red) and opens no context menu. The close button ends the program and
 // the page offers a new game.
 import {
-    canvasShot, check, clickAt, clickPersonUntil, findPerson, nearestBlob, run, waitFor, waitForCanvas,
-    waitForColour,
+    canvasShot, check, clickAt, clickPersonUntil, findPerson, installProbe, nearestBlob, probeLatency, probeWatch,
+    run, waitFor, waitForCanvas, waitForColour,
 } from './harness.mjs';
 
 await run('clicks', async ({ page, url }) => {
+    await installProbe(page);
     await page.goto(url, { waitUntil: 'load' });
     await waitForCanvas(page);
     check(await waitFor(async () => findPerson(page), 10_000), 'no lone healthy person drawn within 10 s');
@@ -23,6 +24,7 @@ await run('clicks', async ({ page, url }) => {
     const q = await clickPersonUntil(page, 'left', 'quarantined');
     check(q, 'left clicks on ten persons quarantined none (never drawn blue)');
     console.log(`left click at ${q.x},${q.y}: blue after ${q.ms.toFixed(0)} ms (attempt ${q.attempt})`);
+    check(await waitForColour(page, q.x, q.y, 'quarantined', 3000) !== null, 'drawn blue, but not blue on screen');
 
     // Quarantined persons stand still.
     const a = nearestBlob(await canvasShot(page), 'quarantined', q.x, q.y);
@@ -32,9 +34,11 @@ await run('clicks', async ({ page, url }) => {
     check(b && b.d <= 1, `the quarantined person at ${a.cx},${a.cy} moved (${b ? b.d.toFixed(1) : 'gone'})`);
 
     const { x, y } = b;
+    await probeWatch(page, x, y, 'infectedQuarantined');
     await clickAt(page, b.pageX, b.pageY, 'right');
-    const ms = await waitForColour(page, x, y, 'infectedQuarantined', 1000);
-    check(ms !== null, `right click on the quarantined person at ${x},${y}: not green within 1 s`);
+    const ms = await probeLatency(page, 1000);
+    check(ms !== null, `right click on the quarantined person at ${x},${y}: not drawn green within 1 s`);
+    check(await waitForColour(page, x, y, 'infectedQuarantined', 3000) !== null, 'drawn green, but not green on screen');
     console.log(`right click at ${x},${y}: green after ${ms.toFixed(0)} ms`);
 
     const r = await clickPersonUntil(page, 'right', 'infected');

@@ -398,13 +398,16 @@ export async function clickAt(page, x, y, button = 'left') {
 }
 
 // Persons move: aim at a slow one and try again with another if the click
-// missed, as a player would. Returns where it hit, or null.
+// missed, as a player would. With the probe installed the hit is seen in
+// the next frame drawn, else in screenshots. Returns where it hit, or null.
 export async function clickPersonUntil(page, button, colour, attempts = 10) {
+    const probed = await page.evaluate(() => !!window.__probe);
     for (let i = 0; i < attempts; i++) {
         const p = await findPerson(page, 'healthy');
         if (!p) continue;
+        if (probed) await probeWatch(page, p.x, p.y, colour, 2);
         await clickAt(page, p.pageX, p.pageY, button);
-        const ms = await waitForColour(page, p.x, p.y, colour, 1000);
+        const ms = probed ? await probeLatency(page, 1000) : await waitForColour(page, p.x, p.y, colour, 1000);
         if (ms !== null) return { ...p, ms, attempt: i + 1 };
     }
     return null;
