@@ -1,8 +1,5 @@
-# The browser build, with emscripten. For now it holds what runs without a
-# window: the platform's system-neutral units, timing, the simulation and the
-# headless program, with their tests run under node. The web backend (the
-# window, WGL over WebGL, the message box) brings the toolkit, the OpenGL
-# control and the game itself.
+# The browser build, with emscripten: the whole program over the platform's
+# web backend, for a page; its tests run under node.
 
 # Tests run under node as the Windows ones run under Wine. Node 18 and later
 # have fetch, which the generated loader then takes for a browser's.
@@ -19,15 +16,8 @@ endif()
 # C++ exceptions are off unless asked for, and the throttle's checks throw.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
-# Programs that run under node: the host's files (the recorded games), a
-# heap that grows with the population, and main's exit code as the process's.
-add_link_options(-sENVIRONMENT=node -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)
-
-# The platform's units that need no window system; the rest of the platform
-# comes with the web backend.
-add_library(platform STATIC
-    ${PROJECT_SOURCE_DIR}/platform/AutoResetEvent.cpp
-    ${PROJECT_SOURCE_DIR}/platform/DecimalSeparator.cpp
-    ${PROJECT_SOURCE_DIR}/platform/core/win32_time.cpp
-)
-target_include_directories(platform PUBLIC ${PROJECT_SOURCE_DIR})
+# Programs that run under node (the tests, the benchmarks) add these: the
+# host's files (the recorded games), a heap that grows with the population,
+# and main's exit code as the process's. The game's page has its own.
+set(VELTRANE_NODE_LINK_OPTIONS
+    -sENVIRONMENT=node -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1)

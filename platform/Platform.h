@@ -24,7 +24,7 @@
 #else
 #include "core/win32_types.h"
 #include "core/win32_time.h"
-#include "x11/win32_module.h"
+#include "core/win32_module.h"
 #include "core/win32_window.h"
 #include "core/win32_message.h"
 #include "core/win32_gdi.h"

@@ -1,8 +1,8 @@
 // What the core asks of a backend. The core (this folder) holds Windows'
-// rules and knows no window system; a backend (platform/x11/ today) defines
-// every function below, reports what happens on screen through the core's
-// input functions (win32_input.h), and adds only what is its system's own
-// (on Linux, dynamic loading and our opengl32.dll).
+// rules and knows no window system; a backend (platform/x11/, platform/web/)
+// defines every function below and those of win32_module.h, reports what
+// happens on screen through the core's input functions (win32_input.h), and
+// adds only what is its system's own (its opengl32.dll, for one).
 //
 // Rules every function here keeps:
 // - Everything is called on the thread that runs the windows, except Wake
@@ -113,8 +113,10 @@ void CloseModalBox(ModalBox* box);
 const std::vector<PIXELFORMATDESCRIPTOR>& PixelFormats();
 // Whether a window as CreateNativeWindow makes it can draw with this format.
 bool WindowsTakePixelFormat(int format);
-// 0 on failure (reported). The context is current nowhere.
-NativeContext CreateContext(int format);
+// 0 on failure (reported). The context is current nowhere. The window is the
+// one whose device context wglCreateContext was given: a backend whose
+// contexts belong to one surface (WebGL's to one canvas) makes it there.
+NativeContext CreateContext(NativeWindow window, int format);
 void DestroyContext(NativeContext context);
 // Makes the context current on the window for the calling thread; (0, 0)
 // releases the thread's current context. False on failure (reported).

@@ -102,7 +102,8 @@ void ForgetDrawable(HDC hdc) {
 
 HGLRC wglCreateContext(HDC hdc) {
     int pixelFormat = 0;
-    if (win32_internal::SurfaceOf(hdc, &pixelFormat) == 0) {
+    const win32_backend::NativeWindow surface = win32_internal::SurfaceOf(hdc, &pixelFormat);
+    if (surface == 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
@@ -110,7 +111,7 @@ HGLRC wglCreateContext(HDC hdc) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return nullptr;
     }
-    const win32_backend::NativeContext native = win32_backend::CreateContext(pixelFormat);
+    const win32_backend::NativeContext native = win32_backend::CreateContext(surface, pixelFormat);
     if (native == 0) {
         SetLastError(ERROR_INVALID_PIXEL_FORMAT);
         return nullptr;

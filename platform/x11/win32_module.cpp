@@ -1,4 +1,4 @@
-#include "win32_module.h"
+#include "platform/core/win32_module.h"
 
 #include "win32_opengl32.h"
 

@@ -16,7 +16,7 @@ struct GlProcProvider {
     const char* providers;
 };
 
-#include "win32_gl_procs.inc"
+#include "platform/core/win32_gl_procs.inc"
 
 template <class Function> FARPROC AsFarProc(Function function) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));

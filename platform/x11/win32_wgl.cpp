@@ -108,7 +108,7 @@ template <class Function> Function GlxFunction(const char* name) {
 
 namespace win32_backend {
 
-NativeContext CreateContext(int format) {
+NativeContext CreateContext(NativeWindow, int format) {
     Display* display = win32_x11::Connection();
     const win32_x11::PixelFormat* found = win32_x11::FindPixelFormat(format);
     if (display == nullptr || found == nullptr || !win32_glx::Load()) {

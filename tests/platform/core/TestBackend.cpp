@@ -140,7 +140,7 @@ const std::vector<PIXELFORMATDESCRIPTOR>& PixelFormats() {
 bool WindowsTakePixelFormat(int format) {
     return format == 1 || format == 2;
 }
-NativeContext CreateContext(int format) {
+NativeContext CreateContext(NativeWindow, int format) {
     return static_cast<NativeContext>(1000 + format);
 }
 void DestroyContext(NativeContext) {}

@@ -1,6 +1,7 @@
-// Dynamic loading; the last error and its codes are the core's (win32_error.h).
-// "opengl32.dll" is a module of our own (see win32_opengl32.h); any other
-// name is handed to dlopen.
+// Dynamic loading, which each backend defines; the last error and its codes
+// are the core's (win32_error.h).
+// "opengl32.dll" is the backend's own module; what other names reach is the
+// backend's business (dlopen on Linux, nothing in the browser).
 #pragma once
 
 #include "platform/core/win32_error.h"

@@ -1,0 +1,118 @@
+// Modules in the browser: our opengl32.dll is the only library there is.
+#include "platform/core/win32_module.h"
+
+#include "win32_opengl32.h"
+
+#include <cctype>
+#include <string>
+
+namespace {
+
+// Handles that no other module can have.
+char gOpengl32Module;
+char gProgramModule;
+int gOpengl32References = 0;
+
+HMODULE Opengl32Handle() {
+    return reinterpret_cast<HMODULE>(&gOpengl32Module);
+}
+
+// "opengl32", "OPENGL32.DLL" and "C:\\Windows\\System32\\opengl32.dll" all
+// name the system library, as LoadLibrary would find it.
+bool NamesOpengl32(const char* name) {
+    std::string lower(name);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto slash = lower.find_last_of("\\/");
+    if (slash != std::string::npos)
+        lower.erase(0, slash + 1);
+    return lower == "opengl32" || lower == "opengl32.dll";
+}
+
+} // namespace
+
+HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
+    if (lpLibFileName == nullptr || *lpLibFileName == '\0') {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!NamesOpengl32(lpLibFileName)) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    ++gOpengl32References;
+    return Opengl32Handle();
+}
+
+HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
+    constexpr DWORD searchFlags = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
+                                  LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                  LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
+                                  LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    if (hFile != nullptr || (dwFlags & ~searchFlags) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return LoadLibraryA(lpLibFileName);
+}
+
+BOOL SetDefaultDllDirectories(DWORD DirectoryFlags) {
+    constexpr DWORD defaultFlags = LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                   LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
+                                   LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    if (DirectoryFlags == 0 || (DirectoryFlags & ~defaultFlags) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL FreeLibrary(HMODULE hLibModule) {
+    if (hLibModule != Opengl32Handle() || gOpengl32References <= 0) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    --gOpengl32References;
+    return TRUE;
+}
+
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    // No lookups by ordinal: WebAssembly's memory begins at 0, and a name
+    // may well lie below the 64 KB that Windows keeps for ordinals.
+    if (lpProcName == nullptr) {
+        SetLastError(hModule == nullptr ? ERROR_INVALID_HANDLE : ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    if (hModule == Opengl32Handle()) {
+        if (gOpengl32References <= 0) {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+        FARPROC function = win32_opengl32::Export(lpProcName);
+        if (function == nullptr)
+            SetLastError(ERROR_PROC_NOT_FOUND);
+        return function;
+    }
+    // The program exports nothing by name.
+    SetLastError(hModule == GetModuleHandleA(nullptr) ? ERROR_PROC_NOT_FOUND
+                                                      : ERROR_INVALID_HANDLE);
+    return nullptr;
+}
+
+HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
+    if (lpModuleName == nullptr)
+        return reinterpret_cast<HMODULE>(&gProgramModule);
+    if (NamesOpengl32(lpModuleName) && gOpengl32References > 0)
+        return Opengl32Handle();
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+DWORD GetCurrentProcessId() {
+    // One page, one process.
+    return 1;
+}
+
+DWORD GetCurrentThreadId() {
+    return 1;
+}
