@@ -1,0 +1,27 @@
+# Run by CPack after it has zipped the browser build's page. CPack adds the
+# staged files in the order the file system lists them, and that order is the
+# file system's own (ext4 hashes names with a seed of each file system, tmpfs
+# lists the newest first), so the same files gave different zips on different
+# machines. The zip is written again from the staging folder with its files
+# sorted by name and one date.
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+    if(NOT package MATCHES "\\.zip$")
+        continue()
+    endif()
+    if(NOT IS_DIRECTORY "${CPACK_TEMPORARY_DIRECTORY}")
+        message(FATAL_ERROR "no staging folder to zip again: '${CPACK_TEMPORARY_DIRECTORY}'")
+    endif()
+    # The zip's paths are relative to the folder that holds the top folder.
+    if(CPACK_INCLUDE_TOPLEVEL_DIRECTORY)
+        cmake_path(GET CPACK_TEMPORARY_DIRECTORY PARENT_PATH root)
+    else()
+        set(root "${CPACK_TEMPORARY_DIRECTORY}")
+    endif()
+    file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${root}" "${CPACK_TEMPORARY_DIRECTORY}/*")
+    list(SORT files)
+    # SOURCE_DATE_EPOCH when set, as for every time CMake prints.
+    string(TIMESTAMP mtime "%Y-%m-%d %H:%M:%S UTC" UTC)
+    file(REMOVE "${package}")
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${package}" --format=zip "--mtime=${mtime}" -- ${files}
+                    WORKING_DIRECTORY "${root}" COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
