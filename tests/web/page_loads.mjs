@@ -29,10 +29,11 @@ await run('page_loads', async ({ page, url }) => {
     console.log(`frame rates in the caption: ${rates.join(', ')}; set every ${gaps.join(', ')} ms`);
     check(rates.every((r) => r !== null), `caption lost its frame rate: ${settings.map(([, t]) => t).join(' | ')}`);
     check(gaps.every((g) => g > 700 && g < 1500), `the caption is not set once a second: ${gaps.join(', ')} ms`);
-    // A shared machine slows a second now and then; a wrong pace (half the
-    // display's rate, or no throttle at all) shows in every one.
-    const best = Math.max(...rates);
-    check(best >= 45 && rates.every((r) => r <= 65), `frame rates ${rates.join(', ')}: not near 60`);
+    // A shared machine slows a second now and then, and the throttle makes
+    // up for it in the next; a wrong pace (half the display's rate, or no
+    // throttle at all) shows in most seconds.
+    const median = [...rates].sort((x, y) => x - y)[Math.floor(rates.length / 2)];
+    check(median >= 45 && median <= 65, `frame rates ${rates.join(', ')}: not near 60`);
 
     const c = await rect(page, '.window .client canvas');
     const attrs = await page.$eval('.window .client canvas', (el) => [el.width, el.height]);
