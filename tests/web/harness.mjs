@@ -288,6 +288,12 @@ export function classify(r, g, b) {
     return best;
 }
 
+// The game is over when nobody healthy is left: the field then flashes in
+// random colours instead of showing black.
+export function gameOver(image) {
+    return (census(image).black ?? 0) < (image.width * image.height) / 2;
+}
+
 export function colourAt(image, x, y) {
     if (x < 0 || y < 0 || x >= image.width || y >= image.height) return 'outside';
     const i = (image.width * y + x) * 4;
