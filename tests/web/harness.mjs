@@ -161,7 +161,12 @@ export async function waitFor(fn, timeoutMs, intervalMs = 50) {
 // Runs one test: a server for the page and Chromium, torn down whatever
 // happens. Prints PASS or FAIL with the test's name, which scripts/test
 // counts, and sets the exit code.
-export async function run(name, body, { timeoutMs = 90_000, launchOptions = {}, consoleErrorsFail = true } = {}) {
+export async function run(name, body, { timeoutMs = 90_000, launchOptions = {} } = {}) {
+    if (!/^\d+\.\d+$/.test(VERSION)) {
+        console.log(`FAIL ${name}: --version must give the game's major.minor, not '${VERSION}'`);
+        process.exitCode = 1;
+        return;
+    }
     if (!PAGE_DIR || !existsSync(join(PAGE_DIR, 'index.html'))) {
         console.log(`FAIL ${name}: no page to serve in '${PAGE_DIR}' (build target web_page)`);
         process.exitCode = 1;
@@ -181,11 +186,7 @@ export async function run(name, body, { timeoutMs = 90_000, launchOptions = {}, 
         });
         await Promise.race([body(ctx), timeout]);
         check(ctx.errors.page.length === 0, `page errors: ${ctx.errors.page.join(' | ')}`);
-        if (consoleErrorsFail) {
-            check(ctx.errors.console.length === 0, `console errors: ${ctx.errors.console.join(' | ')}`);
-        } else if (ctx.errors.console.length) {
-            console.log(`console errors (allowed here): ${ctx.errors.console.join(' | ')}`);
-        }
+        check(ctx.errors.console.length === 0, `console errors: ${ctx.errors.console.join(' | ')}`);
         console.log(`PASS ${name}`);
     } catch (error) {
         const text = error instanceof Failure ? error.message : error?.stack ?? String(error);
