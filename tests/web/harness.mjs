@@ -90,7 +90,7 @@ export async function serve(dir) {
     };
 }
 
-export async function launch({ webgl = true, width = 1024, height = 768 } = {}) {
+export async function launch({ webgl = true, width = 1024, height = 768, screen = null } = {}) {
     const executablePath = chromiumPath();
     if (!executablePath) {
         console.log('SKIP: no Chromium (scripts/setup --web installs it)');
@@ -112,6 +112,8 @@ export async function launch({ webgl = true, width = 1024, height = 768 } = {}) 
         `--window-size=${width},${height}`,
     ];
     if (!webgl) args.push('--disable-webgl');
+    // A headless screen of a given size, for the browser's full screen.
+    if (screen) args.push(`--screen-info={0,0 ${screen.width}x${screen.height}}`);
     // Puppeteer gives each launch a fresh profile and removes it afterwards.
     return puppeteer.launch({
         executablePath,

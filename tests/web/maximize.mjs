@@ -1,6 +1,6 @@
 // Maximize makes the window fill the page and the field follow it; restore
-// brings back 792 x 673 and the centre. The browser's own full screen
-// resizes the page, and a maximized window follows that too.
+// brings back 792 x 673 and the centre. A maximized window follows the
+// page's size, in the browser's own full screen too.
 import { FIELD, canvasShot, census, check, rect, run, waitFor, waitForCanvas } from './harness.mjs';
 
 async function sizes(page) {
@@ -61,6 +61,8 @@ async function restoredCentred(page) {
     return ok ? s : null;
 }
 
+const SCREEN = { width: 1600, height: 1000 };
+
 await run('maximize', async ({ page, url }) => {
     await page.setViewport({ width: 1280, height: 960, deviceScaleFactor: 1 });
     await page.goto(url, { waitUntil: 'load' });
@@ -89,25 +91,26 @@ await run('maximize', async ({ page, url }) => {
     }, 3000);
     check(smaller, `maximized, page made 1024 x 768: ${describe(await sizes(page))}`);
 
+    // The browser's own full screen: the page takes the whole screen, and
+    // the maximized window with it.
+    await page.setViewport(null);
     const full = await page.evaluate(async () => {
-        try {
-            await document.documentElement.requestFullscreen();
-        } catch (e) {
-            return `refused: ${e.message}`;
-        }
-        return document.fullscreenElement ? 'yes' : 'no';
+        await document.documentElement.requestFullscreen();
+        return !!document.fullscreenElement;
     });
-    console.log(`full screen: ${full}`);
-    if (full === 'yes') {
-        const fs = await waitFor(async () => {
-            const s = await sizes(page);
-            return fills(s) ? s : null;
-        }, 3000);
-        check(fs, `in full screen: ${describe(await sizes(page))}`);
-        console.log(`in full screen: ${describe(fs)}`);
-        await page.evaluate(() => document.exitFullscreen());
-        await waitFor(() => page.evaluate(() => !document.fullscreenElement), 3000);
-    }
+    check(full, 'the browser refused full screen');
+    const fs = await waitFor(async () => {
+        const s = await sizes(page);
+        return fills(s) && s.view.width === SCREEN.width && s.view.height === SCREEN.height ? s : null;
+    }, 3000);
+    check(fs, `in full screen: ${describe(await sizes(page))}`);
+    console.log(`in full screen: ${describe(fs)}`);
+    await page.evaluate(() => document.exitFullscreen());
+    const windowed = await waitFor(async () => {
+        const s = await sizes(page);
+        return !(await page.evaluate(() => document.fullscreenElement)) && fills(s) && s.view.width < SCREEN.width ? s : null;
+    }, 3000);
+    check(windowed, `after full screen: ${describe(await sizes(page))}`);
 
     await page.setViewport({ width: 1280, height: 960, deviceScaleFactor: 1 });
     await page.click('.window .titlebar button.maximize');
@@ -116,4 +119,4 @@ await run('maximize', async ({ page, url }) => {
     console.log(`restored: ${describe(back)}`);
     check(await waitFor(async () => (census(await canvasShot(page)).healthy ?? 0) > 0, 3000),
         'no persons drawn after restore');
-});
+}, { launchOptions: { screen: SCREEN } });
