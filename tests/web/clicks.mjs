@@ -3,26 +3,25 @@
 // it (red) and opens no context menu. The close button ends the program and
 // the page offers a new game.
 import {
-    canvasShot, check, clickAt, clickPersonUntil, findPerson, installProbe, nearestBlob, probeLatency, probeWatch,
+    canvasShot, check, clickAt, clickPersonInSomeGame, findPerson, installProbe, nearestBlob, probeLatency, probeWatch,
     run, waitFor, waitForCanvas, waitForColour,
 } from './harness.mjs';
 
 await run('clicks', async ({ page, url }) => {
     await installProbe(page);
-    await page.goto(url, { waitUntil: 'load' });
-    await waitForCanvas(page);
-    check(await waitFor(async () => findPerson(page), 10_000), 'no lone healthy person drawn within 10 s');
-
-    await page.evaluate(() => {
+    await page.evaluateOnNewDocument(() => {
         window.__menus = { shown: 0, prevented: 0 };
         window.addEventListener('contextmenu', (e) => {
             window.__menus.shown++;
             if (e.defaultPrevented) window.__menus.prevented++;
         });
     });
+    await page.goto(url, { waitUntil: 'load' });
+    await waitForCanvas(page);
+    check(await waitFor(async () => findPerson(page), 10_000), 'no lone healthy person drawn within 10 s');
 
-    const q = await clickPersonUntil(page, 'left', 'quarantined');
-    check(q, 'left clicks on ten persons quarantined none (never drawn blue)');
+    const q = await clickPersonInSomeGame(page, 'left', 'quarantined');
+    check(q, 'left clicks quarantined nobody in three games (never drawn blue)');
     console.log(`left click at ${q.x},${q.y}: blue after ${q.ms.toFixed(0)} ms (attempt ${q.attempt})`);
     check(await waitForColour(page, q.x, q.y, 'quarantined', 3000) !== null, 'drawn blue, but not blue on screen');
 
@@ -41,8 +40,8 @@ await run('clicks', async ({ page, url }) => {
     check(await waitForColour(page, x, y, 'infectedQuarantined', 3000) !== null, 'drawn green, but not green on screen');
     console.log(`right click at ${x},${y}: green after ${ms.toFixed(0)} ms`);
 
-    const r = await clickPersonUntil(page, 'right', 'infected');
-    check(r, 'right clicks on ten free persons infected none (never drawn red)');
+    const r = await clickPersonInSomeGame(page, 'right', 'infected');
+    check(r, 'right clicks infected nobody in three games (never drawn red)');
     console.log(`right click at ${r.x},${r.y}: red after ${r.ms.toFixed(0)} ms (attempt ${r.attempt})`);
 
     const menus = await page.evaluate(() => window.__menus);

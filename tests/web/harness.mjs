@@ -365,21 +365,48 @@ function lonely(image, blob, margin) {
 // pictures a tenth of a second apart, so that a click aimed at it lands.
 // Returns its centre in canvas and in page coordinates, or null.
 export async function findPerson(page, colour = 'healthy') {
-    const first = await canvasShot(page);
+    // A screenshot's moment is taken as the middle of its call.
+    const shoot = async () => {
+        const started = performance.now();
+        const image = await canvasShot(page);
+        image.at = (started + performance.now()) / 2;
+        return image;
+    };
+    const first = await shoot();
     await sleep(100);
-    const second = await canvasShot(page);
+    const second = await shoot();
     const before = blobs(first, colour).filter((b) => lonely(first, b, 8));
     const after = blobs(second, colour).filter((b) => lonely(second, b, 8));
     let best = null;
     for (const b of after) {
-        let moved = Infinity;
-        for (const a of before) moved = Math.min(moved, Math.hypot(a.cx - b.cx, a.cy - b.cy));
-        if (moved <= 3 && (!best || moved < best.moved)) best = { ...b, moved };
+        for (const a of before) {
+            const moved = Math.hypot(a.cx - b.cx, a.cy - b.cy);
+            if (moved <= 3 && (!best || moved < best.moved)) best = { ...b, moved, from: a };
+        }
     }
     if (!best) return null;
-    const x = Math.round(best.cx);
-    const y = Math.round(best.cy);
-    return { x, y, pageX: second.origin.x + x + 0.5, pageY: second.origin.y + y + 0.5 };
+    const dt = second.at - first.at;
+    return {
+        cx: best.cx,
+        cy: best.cy,
+        vx: (best.cx - best.from.cx) / dt,
+        vy: (best.cy - best.from.cy) / dt,
+        at: second.at,
+        origin: second.origin,
+        ...aim(second.origin, best.cx, best.cy),
+    };
+}
+
+function aim(origin, cx, cy) {
+    const x = Math.round(cx);
+    const y = Math.round(cy);
+    return { x, y, pageX: origin.x + x + 0.5, pageY: origin.y + y + 0.5 };
+}
+
+// Where a person found by findPerson is now, going on as it went.
+export function ahead(person) {
+    const dt = performance.now() - person.at;
+    return { ...person, ...aim(person.origin, person.cx + person.vx * dt, person.cy + person.vy * dt) };
 }
 
 // Whether the colour shows within `radius` pixels of (x, y).
@@ -412,12 +439,33 @@ export async function clickAt(page, x, y, button = 'left') {
 export async function clickPersonUntil(page, button, colour, attempts = 10) {
     const probed = await page.evaluate(() => !!window.__probe);
     for (let i = 0; i < attempts; i++) {
-        const p = await findPerson(page, 'healthy');
-        if (!p) continue;
+        const found = await findPerson(page, 'healthy');
+        if (!found) continue;
+        const p = ahead(found);
         if (probed) await probeWatch(page, p.x, p.y, colour, 2);
         await clickAt(page, p.pageX, p.pageY, button);
         const ms = probed ? await probeLatency(page, 1000) : await waitForColour(page, p.x, p.y, colour, 1000);
         if (ms !== null) return { ...p, ms, attempt: i + 1 };
+        if (process.env.VELTRANE_TEST_VERBOSE) {
+            const state = probed ? await page.evaluate(() => JSON.stringify({ ...window.__probe, gl: undefined })) : "";
+            console.log(`${button} click at ${p.x},${p.y} missed (moving ${(Math.hypot(p.vx, p.vy) * 1000).toFixed(0)} px/s) ${state}`);
+        }
+    }
+    return null;
+}
+
+// Clicks persons until one shows the colour; when none does (the disease
+// has reached nearly everyone, or the game is over) it goes on in a new
+// game, as a player would start one.
+export async function clickPersonInSomeGame(page, button, colour, games = 3) {
+    for (let game = 1; game <= games; game++) {
+        const hit = await clickPersonUntil(page, button, colour);
+        if (hit) return hit;
+        console.log(`${button} clicks: no person ${colour}; the field: ${JSON.stringify(census(await canvasShot(page)))}`);
+        if (game === games) break;
+        await page.reload({ waitUntil: 'load' });
+        await waitForCanvas(page);
+        await waitFor(() => findPerson(page), 10_000);
     }
     return null;
 }
@@ -475,12 +523,13 @@ export async function installProbe(page) {
             gl.readPixels(w.x - w.radius, gl.drawingBufferHeight - 1 - (w.y + w.radius), size, size,
                 gl.RGBA, gl.UNSIGNED_BYTE, pixels);
             for (let i = 0; i < pixels.length; i += 4) {
-                const d = Math.abs(pixels[i] - w.rgb[0]) + Math.abs(pixels[i + 1] - w.rgb[1]) +
-                    Math.abs(pixels[i + 2] - w.rgb[2]);
-                if (d <= 24) {
-                    probe.seen = performance.now();
-                    return;
-                }
+                const hit = w.rgb.some(([r, g, b]) =>
+                    Math.abs(pixels[i] - r) + Math.abs(pixels[i + 1] - g) + Math.abs(pixels[i + 2] - b) <= 24);
+                if (!hit) continue;
+                // Shown before the press: something else did it.
+                if (probe.down === null) probe.early = true;
+                else probe.seen = performance.now();
+                return;
             }
         };
         // The game draws in timer and animation-frame callbacks.
@@ -497,20 +546,22 @@ export async function installProbe(page) {
     });
 }
 
-// Watches (x, y) on the canvas, within `radius` pixels, for a colour of
-// COLOURS; forgets what was seen before.
-export async function probeWatch(page, x, y, colour, radius = 1) {
+// Watches (x, y) on the canvas, within `radius` pixels, for one of the
+// colours (names of COLOURS) from the next mouse press on.
+export async function probeWatch(page, x, y, colours, radius = 1) {
+    const rgb = [colours].flat().map((c) => COLOURS[c]);
     await page.evaluate((watch) => {
-        window.__probe.watch = watch;
-        window.__probe.seen = null;
-    }, { x, y, radius, rgb: COLOURS[colour] });
+        Object.assign(window.__probe, { watch, seen: null, down: null, early: false });
+    }, { x, y, radius, rgb });
 }
 
-// Milliseconds from the last mouse press to the first drawn frame that
-// showed the watched colour, or null if none did within timeoutMs.
+// Milliseconds from the mouse press to the first drawn frame that showed
+// a watched colour; null if none did within timeoutMs, or if one showed
+// before the press (the disease, not the click, changed the person).
 export async function probeLatency(page, timeoutMs) {
     const seen = await waitFor(() => page.evaluate(() => {
-        const { seen, down } = window.__probe;
+        const { seen, down, early } = window.__probe;
+        if (early) return { ms: null };
         return seen !== null && down !== null ? { ms: seen - down } : null;
     }), timeoutMs, 10);
     return seen ? seen.ms : null;
