@@ -16,6 +16,12 @@ endif()
 # C++ exceptions are off unless asked for, and the throttle's checks throw.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
+# Windows never gives an address below 64 KB, and our Win32 rules rely on it:
+# a class name, a resource's name or a procedure's name that low is a number
+# (an atom, an ordinal). WebAssembly's memory begins at 0, so nothing of ours
+# may lie there.
+add_link_options(-sGLOBAL_BASE=65536)
+
 # Programs that run under node (the tests, the benchmarks) add these: the
 # host's files (the recorded games), a heap that grows with the population,
 # and main's exit code as the process's. The game's page has its own.

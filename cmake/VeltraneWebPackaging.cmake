@@ -3,7 +3,7 @@
 # file system's own (ext4 hashes names with a seed of each file system, tmpfs
 # lists the newest first), so the same files gave different zips on different
 # machines. The zip is written again from the staging folder with its files
-# sorted by name and one date.
+# sorted by name.
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     if(NOT package MATCHES "\\.zip$")
         continue()
@@ -19,9 +19,9 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     endif()
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE "${root}" "${CPACK_TEMPORARY_DIRECTORY}/*")
     list(SORT files)
-    # SOURCE_DATE_EPOCH when set, as for every time CMake prints.
-    string(TIMESTAMP mtime "%Y-%m-%d %H:%M:%S UTC" UTC)
+    # With SOURCE_DATE_EPOCH set, CMake stores it as every file's time, the
+    # access and change times included (--mtime would set the first only).
     file(REMOVE "${package}")
-    execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${package}" --format=zip "--mtime=${mtime}" -- ${files}
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E tar cf "${package}" --format=zip -- ${files}
                     WORKING_DIRECTORY "${root}" COMMAND_ERROR_IS_FATAL ANY)
 endforeach()

@@ -4,8 +4,8 @@
 // backend's business (dlopen on Linux, nothing in the browser).
 #pragma once
 
-#include "platform/core/win32_error.h"
-#include "platform/core/win32_types.h"
+#include "win32_error.h"
+#include "win32_types.h"
 
 // Where a load searches. Our opengl32 is the system's own and every other
 // name goes to dlopen, so each of these loads as LoadLibraryA does.

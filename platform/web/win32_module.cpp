@@ -77,9 +77,8 @@ BOOL FreeLibrary(HMODULE hLibModule) {
 }
 
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
-    // No lookups by ordinal: WebAssembly's memory begins at 0, and a name
-    // may well lie below the 64 KB that Windows keeps for ordinals.
-    if (lpProcName == nullptr) {
+    // Lookups by ordinal: there is no table of numbers to look them up in.
+    if (lpProcName == nullptr || reinterpret_cast<ULONG_PTR>(lpProcName) <= 0xFFFF) {
         SetLastError(hModule == nullptr ? ERROR_INVALID_HANDLE : ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
