@@ -30,7 +30,7 @@ await run('first_frame', async ({ page, url }) => {
         const wasm = performance.getEntriesByType('resource').find((r) => r.name.endsWith('.wasm'));
         return { load: nav?.loadEventEnd ?? 0, wasm: wasm ? wasm.responseEnd : 0 };
     });
-    console.log(`first draw call ${firstDraw.toFixed(0)} ms after navigation; first picture with persons ` +
+    console.log(`first draw call ${firstDraw.toFixed(0)} ms after navigation; first screenshot showing persons ` +
         `${drawn.toFixed(0)} ms; first frame-rate caption ${fps.toFixed(0)} ms (page loaded ` +
         `${timing.load.toFixed(0)} ms, wasm fetched ${timing.wasm.toFixed(0)} ms)`);
     check(firstDraw <= drawn, 'persons seen before the first draw call');
