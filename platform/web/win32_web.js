@@ -377,7 +377,9 @@ mergeInto(LibraryManager.library, {
 
   // Waits until an event arrives, a wake-up or the time-out (-1: none),
   // giving the browser the thread meanwhile.
-  web_wait__deps: ['$WebDesktop'],
+  // The program resumes as a user callback, as emscripten_sleep resumes it:
+  // when it then returns from main, the runtime ends and the page is told.
+  web_wait__deps: ['$WebDesktop', '$callUserCallback'],
   web_wait__sig: 'vi',
   web_wait: function (timeout) {
     return Asyncify.handleSleep(function (wakeUp) {
@@ -385,7 +387,7 @@ mergeInto(LibraryManager.library, {
       var done = function () {
         if (timer !== null) clearTimeout(timer);
         WebDesktop.waiter = null;
-        wakeUp();
+        callUserCallback(wakeUp);
       };
       if (WebDesktop.events.length > 0 || WebDesktop.woken) {
         setTimeout(done, 0);

@@ -37,7 +37,8 @@ await run('clicks', async ({ page, url }) => {
     await clickAt(page, b.pageX, b.pageY, 'right');
     const ms = await probeLatency(page, 1000);
     check(ms !== null, `right click on the quarantined person at ${x},${y}: not drawn green within 1 s`);
-    check(await waitForColour(page, x, y, 'infectedQuarantined', 3000) !== null, 'drawn green, but not green on screen');
+    check(await waitForColour(page, x, y, 'infectedQuarantined', 3000) !== null,
+        'drawn green, but not green on screen');
     console.log(`right click at ${x},${y}: green after ${ms.toFixed(0)} ms`);
 
     const r = await clickPersonInSomeGame(page, 'right', 'infected');
@@ -46,7 +47,8 @@ await run('clicks', async ({ page, url }) => {
 
     const menus = await page.evaluate(() => window.__menus);
     check(menus.shown > 0, 'no contextmenu event reached the page on right clicks');
-    check(menus.prevented === menus.shown, `${menus.shown - menus.prevented} of ${menus.shown} context menus not suppressed`);
+    check(menus.prevented === menus.shown,
+        `${menus.shown - menus.prevented} of ${menus.shown} context menus not suppressed`);
 
     // Closing ends the program; the page then offers a new game.
     await page.click('.window .titlebar button.close');

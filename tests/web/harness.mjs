@@ -348,7 +348,9 @@ export function blobs(image, colour) {
 // A lone person's square: the size of one person, and nothing else drawn
 // within `margin` pixels, so that a click there can hit only that person.
 function lonely(image, blob, margin) {
-    if (blob.x1 - blob.x0 < 5 || blob.x1 - blob.x0 > 12 || blob.y1 - blob.y0 < 5 || blob.y1 - blob.y0 > 12) return false;
+    const w = blob.x1 - blob.x0;
+    const h = blob.y1 - blob.y0;
+    if (w < 5 || w > 12 || h < 5 || h > 12) return false;
     if (blob.count < 0.8 * (blob.x1 - blob.x0 + 1) * (blob.y1 - blob.y0 + 1)) return false;
     for (let y = blob.y0 - margin; y <= blob.y1 + margin; y++) {
         for (let x = blob.x0 - margin; x <= blob.x1 + margin; x++) {
@@ -448,7 +450,8 @@ export async function clickPersonUntil(page, button, colour, attempts = 10) {
         if (ms !== null) return { ...p, ms, attempt: i + 1 };
         if (process.env.VELTRANE_TEST_VERBOSE) {
             const state = probed ? await page.evaluate(() => JSON.stringify({ ...window.__probe, gl: undefined })) : "";
-            console.log(`${button} click at ${p.x},${p.y} missed (moving ${(Math.hypot(p.vx, p.vy) * 1000).toFixed(0)} px/s) ${state}`);
+            const speed = (Math.hypot(p.vx, p.vy) * 1000).toFixed(0);
+            console.log(`${button} click at ${p.x},${p.y} missed (moving ${speed} px/s) ${state}`);
         }
     }
     return null;
@@ -461,7 +464,8 @@ export async function clickPersonInSomeGame(page, button, colour, games = 3) {
     for (let game = 1; game <= games; game++) {
         const hit = await clickPersonUntil(page, button, colour);
         if (hit) return hit;
-        console.log(`${button} clicks: no person ${colour}; the field: ${JSON.stringify(census(await canvasShot(page)))}`);
+        const field = JSON.stringify(census(await canvasShot(page)));
+        console.log(`${button} clicks: no person ${colour}; the field: ${field}`);
         if (game === games) break;
         await page.reload({ waitUntil: 'load' });
         await waitForCanvas(page);

@@ -1,7 +1,7 @@
 // Maximize makes the window fill the page and the field follow it; restore
 // brings back 792 x 673 and the centre. A maximized window follows the
 // page's size, in the browser's own full screen too.
-import { FIELD, canvasShot, census, check, rect, run, waitFor, waitForCanvas } from './harness.mjs';
+import { FIELD, canvasShot, census, check, run, waitFor, waitForCanvas } from './harness.mjs';
 
 async function sizes(page) {
     return page.evaluate(() => {
@@ -108,7 +108,8 @@ await run('maximize', async ({ page, url }) => {
     await page.evaluate(() => document.exitFullscreen());
     const windowed = await waitFor(async () => {
         const s = await sizes(page);
-        return !(await page.evaluate(() => document.fullscreenElement)) && fills(s) && s.view.width < SCREEN.width ? s : null;
+        const left = !(await page.evaluate(() => document.fullscreenElement));
+        return left && fills(s) && s.view.width < SCREEN.width ? s : null;
     }, 3000);
     check(windowed, `after full screen: ${describe(await sizes(page))}`);
 

@@ -32,7 +32,8 @@ await run('offline', async ({ page, url, server }) => {
     await waitForCanvas(page);
     check(await waitFor(() => findPerson(page), 15_000), 'offline: no person drawn within 15 s');
     check(await waitFor(async () => framesPerSecond(await caption(page)) !== null, 10_000), 'offline: no frame rate');
-    console.log(`offline: from the worker ${fromWorker.join(' ')}; from the network ${fromNetwork.join(' ') || 'nothing'}`);
+    console.log(`offline: from the worker ${fromWorker.join(' ')}; ` +
+        `from the network ${fromNetwork.join(' ') || 'nothing'}`);
     check(fromWorker.some((p) => p.endsWith('.wasm')), 'the program did not come from the service worker');
     await page.setOfflineMode(false);
 });

@@ -2,7 +2,8 @@
 // then its frame rate, the canvas is the field's size and centred, and
 // persons are drawn.
 import {
-    CAPTION, FIELD, caption, canvasShot, census, check, framesPerSecond, recordCaptions, recordedCaptions, rect, run, waitFor, waitForCanvas,
+    CAPTION, FIELD, caption, canvasShot, census, check, framesPerSecond, recordCaptions, recordedCaptions, rect, run,
+    waitFor, waitForCanvas,
 } from './harness.mjs';
 
 await run('page_loads', async ({ page, url }) => {

@@ -26,7 +26,8 @@ await run('screenshot', async ({ page, url }) => {
     check(image.width === 1024 && image.height === 768, `screenshot is ${image.width} x ${image.height}`);
     const desktop = await page.evaluate(() => getComputedStyle(document.body).backgroundColor);
     const corner = pixel(image, 2, 2);
-    check(desktop === `rgb(${corner.join(', ')})`, `desktop corner is rgb(${corner.join(', ')}), the page's ${desktop}`);
+    const seen = `rgb(${corner.join(', ')})`;
+    check(desktop === seen, `the desktop's corner is ${seen}, the page's colour ${desktop}`);
     const c = await rect(page, '.window .client canvas');
     const centre = pixel(image, Math.round(c.x + c.width / 2), Math.round(c.y + c.height / 2));
     const inside = pixel(image, Math.round(c.x + 3), Math.round(c.y + 3));
