@@ -18,7 +18,10 @@ add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 # Of the simulation only the universe's throttle waits, so ASYNCIFY need not
 # instrument the walks: a cycle about a tenth faster (docs/performance.md).
-add_link_options("-sASYNCIFY_REMOVE=['THumanity::*','TContact*','TDisease::*','TPassWorker::*','TPerson::*']")
+# For the programs that hold the simulation; elsewhere the names match
+# nothing and the linker says so.
+set(VELTRANE_ASYNCIFY_REMOVE
+    "SHELL:-sASYNCIFY_REMOVE=['THumanity::*','TContact*','TDisease::*','TPassWorker::*','TPerson::*']")
 # Windows never gives an address below 64 KB, and our Win32 rules rely on it:
 # a class name, a resource's name or a procedure's name that low is a number
 # (an atom, an ordinal). WebAssembly's memory begins at 0, so nothing of ours
