@@ -66,6 +66,7 @@ if(NOT DEFINED CPACK_PACKAGE_FILES)
     return()
 endif()
 
+find_program(dpkg_deb dpkg-deb)
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     if(package MATCHES "\\.zip$")
         # Files only, sorted; with SOURCE_DATE_EPOCH set, CMake stores it as
@@ -90,6 +91,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
                         COMMAND gzip -9 -n
                         WORKING_DIRECTORY "${root}" OUTPUT_FILE "${package}"
                         COMMAND_ERROR_IS_FATAL ANY)
+    elseif(package MATCHES "\\.deb$" AND NOT dpkg_deb)
+        message(WARNING "no dpkg-deb: ${package} keeps CPack's Installed-Size, which depends on the file system")
     elseif(package MATCHES "\\.deb$")
         # CPack's data.tar is sorted already; its Installed-Size is not
         # comparable across disks. dpkg-deb builds the package again from its
@@ -98,7 +101,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
         # for every folder.
         set(tree "${package}.tree")
         file(REMOVE_RECURSE "${tree}")
-        execute_process(COMMAND dpkg-deb -R "${package}" "${tree}" COMMAND_ERROR_IS_FATAL ANY)
+        execute_process(COMMAND "${dpkg_deb}" -R "${package}" "${tree}" COMMAND_ERROR_IS_FATAL ANY)
         file(GLOB_RECURSE all LIST_DIRECTORIES true "${tree}/*")
         set(kb 0)
         foreach(path IN LISTS all)
@@ -114,9 +117,12 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
         endforeach()
         file(READ "${tree}/DEBIAN/control" control)
         string(REGEX REPLACE "\nInstalled-Size: [0-9]+\n" "\nInstalled-Size: ${kb}\n" control "${control}")
+        if(NOT control MATCHES "\nInstalled-Size: ${kb}\n")
+            message(FATAL_ERROR "${package}: no Installed-Size in its control file to count again")
+        endif()
         file(WRITE "${tree}/DEBIAN/control" "${control}")
         file(REMOVE "${package}")
-        execute_process(COMMAND dpkg-deb --root-owner-group -Zgzip -z9 --build "${tree}" "${package}"
+        execute_process(COMMAND "${dpkg_deb}" --root-owner-group -Zgzip -z9 --build "${tree}" "${package}"
                         OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
         file(REMOVE_RECURSE "${tree}")
     endif()
