@@ -23,7 +23,11 @@ set(CPACK_SOURCE_IGNORE_FILES "/build/" "/dist/" "/\\\\.git/")
 # Byte for byte the same packages from the same commit: CPack's archives take
 # their times from SOURCE_DATE_EPOCH (scripts/package sets it), and this dates
 # the staged files for the generators that read the files' own times.
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltraneStagingTimes.cmake)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltraneStagingTimes.cmake
+                             ${CMAKE_CURRENT_LIST_DIR}/VeltranePackageOrder.cmake)
+# And the same order of files on any file system: every package lists them
+# sorted by name, whatever order the disk keeps them in.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltranePackageOrder.cmake)
 
 if(EMSCRIPTEN)
     # The page in one folder of the version's name, ready for any static
@@ -31,7 +35,6 @@ if(EMSCRIPTEN)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME veltrane-${PROJECT_VERSION}-web)
     set(CPACK_STRIP_FILES OFF)
-    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/VeltraneWebPackaging.cmake)
 elseif(WIN32)
     set(CPACK_GENERATOR ZIP NSIS)
     set(CPACK_PACKAGE_FILE_NAME veltrane-${PROJECT_VERSION}-windows-x86_64)
