@@ -1,14 +1,13 @@
-// Dynamic loading, which each backend defines; the last error and its codes
-// are the core's (win32_error.h).
-// "opengl32.dll" is the backend's own module; what other names reach is the
-// backend's business (dlopen on Linux, nothing in the browser).
+// Dynamic loading. The core checks what Windows checks (LoadLibraryExA's and
+// SetDefaultDllDirectories' flags, in win32_module.cpp); each backend defines
+// the rest. "opengl32.dll" is the backend's own module; what other names
+// reach is the backend's business (dlopen on Linux, nothing in the browser).
 #pragma once
 
 #include "win32_error.h"
 #include "win32_types.h"
 
-// Where a load searches. Our opengl32 is the system's own and every other
-// name goes to dlopen, so each of these loads as LoadLibraryA does.
+// Where a load searches.
 #define LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR 0x00000100
 #define LOAD_LIBRARY_SEARCH_APPLICATION_DIR 0x00000200
 #define LOAD_LIBRARY_SEARCH_USER_DIRS 0x00000400
@@ -27,3 +26,11 @@ HMODULE GetModuleHandleA(LPCSTR lpModuleName);
 
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
+
+namespace win32_internal {
+// "opengl32", "OPENGL32.DLL" and "C:\\Windows\\System32\\opengl32.dll" all
+// name the system library, as LoadLibrary would find it.
+bool NamesOpengl32(const char* name);
+// The WGL functions opengl32.dll exports, by name; null for any other.
+FARPROC WglExport(const char* name);
+} // namespace win32_internal

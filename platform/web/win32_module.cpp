@@ -3,9 +3,6 @@
 
 #include "win32_opengl32.h"
 
-#include <cctype>
-#include <string>
-
 namespace {
 
 // Handles that no other module can have.
@@ -17,18 +14,6 @@ HMODULE Opengl32Handle() {
     return reinterpret_cast<HMODULE>(&gOpengl32Module);
 }
 
-// "opengl32", "OPENGL32.DLL" and "C:\\Windows\\System32\\opengl32.dll" all
-// name the system library, as LoadLibrary would find it.
-bool NamesOpengl32(const char* name) {
-    std::string lower(name);
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto slash = lower.find_last_of("\\/");
-    if (slash != std::string::npos)
-        lower.erase(0, slash + 1);
-    return lower == "opengl32" || lower == "opengl32.dll";
-}
-
 } // namespace
 
 HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
@@ -36,35 +21,12 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (!NamesOpengl32(lpLibFileName)) {
+    if (!win32_internal::NamesOpengl32(lpLibFileName)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
     ++gOpengl32References;
     return Opengl32Handle();
-}
-
-HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
-    constexpr DWORD searchFlags = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
-                                  LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                  LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
-                                  LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-    if (hFile != nullptr || (dwFlags & ~searchFlags) != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return LoadLibraryA(lpLibFileName);
-}
-
-BOOL SetDefaultDllDirectories(DWORD DirectoryFlags) {
-    constexpr DWORD defaultFlags = LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                   LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
-                                   LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-    if (DirectoryFlags == 0 || (DirectoryFlags & ~defaultFlags) != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL FreeLibrary(HMODULE hLibModule) {
@@ -101,7 +63,7 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
 HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
     if (lpModuleName == nullptr)
         return reinterpret_cast<HMODULE>(&gProgramModule);
-    if (NamesOpengl32(lpModuleName) && gOpengl32References > 0)
+    if (win32_internal::NamesOpengl32(lpModuleName) && gOpengl32References > 0)
         return Opengl32Handle();
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;

@@ -1,6 +1,6 @@
 #include "win32_opengl32.h"
 
-#include "platform/core/win32_wgl.h"
+#include "platform/core/win32_module.h"
 #include "win32_web.h"
 
 #include <EGL/egl.h>
@@ -135,11 +135,6 @@ FARPROC GlExport(const char* name) {
     return nullptr;
 }
 
-struct WglExport {
-    const char* name;
-    FARPROC function;
-};
-
 } // namespace
 
 bool Exports(const char* name) {
@@ -150,17 +145,8 @@ bool Exports(const char* name) {
 FARPROC Export(const char* name) {
     if (name == nullptr)
         return nullptr;
-    static const WglExport kWglExports[] = {
-        {"wglCreateContext", AsFarProc(&::wglCreateContext)},
-        {"wglDeleteContext", AsFarProc(&::wglDeleteContext)},
-        {"wglGetCurrentContext", AsFarProc(&::wglGetCurrentContext)},
-        {"wglGetCurrentDC", AsFarProc(&::wglGetCurrentDC)},
-        {"wglGetProcAddress", AsFarProc(&::wglGetProcAddress)},
-        {"wglMakeCurrent", AsFarProc(&::wglMakeCurrent)},
-    };
-    for (const WglExport& entry : kWglExports)
-        if (std::strcmp(entry.name, name) == 0)
-            return entry.function;
+    if (FARPROC function = win32_internal::WglExport(name))
+        return function;
     return Exports(name) ? GlExport(name) : nullptr;
 }
 

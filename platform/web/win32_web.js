@@ -27,6 +27,27 @@ mergeInto(LibraryManager.library, {
         if (win) visit(win);
       });
     },
+    element: function (tag, className) {
+      var element = document.createElement(tag);
+      element.className = className;
+      return element;
+    },
+    button: function (className, text, title) {
+      var button = WebDesktop.element('button', className);
+      button.type = 'button';
+      button.textContent = text;
+      button.title = title;
+      button.setAttribute('aria-label', title);
+      return button;
+    },
+    // A title bar with the caption and, after it, the given buttons.
+    titlebar: function (buttons) {
+      var bar = WebDesktop.element('div', 'titlebar');
+      var caption = WebDesktop.element('span', 'caption');
+      bar.appendChild(caption);
+      buttons.forEach(function (button) { bar.appendChild(button); });
+      return { bar: bar, caption: caption };
+    },
     root: function () {
       return document.getElementById('desktop') || document.body;
     },
@@ -204,26 +225,14 @@ mergeInto(LibraryManager.library, {
     var win = { id: id, parent: parent, x: x, y: y, width: width, height: height,
                 topLevel: parent === 0, decorated: !!decorated, maximized: false };
     if (win.topLevel) {
-      var element = document.createElement('div');
-      element.className = 'window';
+      var element = WebDesktop.element('div', 'window');
       element.hidden = true;
       if (win.decorated) {
-        var bar = document.createElement('div');
-        bar.className = 'titlebar';
-        var caption = document.createElement('span');
-        caption.className = 'caption';
-        var maximize = document.createElement('button');
-        maximize.className = 'maximize';
-        maximize.type = 'button';
-        maximize.textContent = '\u2610';
-        maximize.title = 'Maximize';
-        maximize.setAttribute('aria-label', 'Maximize');
-        var close = document.createElement('button');
-        close.className = 'close';
-        close.type = 'button';
-        close.textContent = '\u2715';
-        close.title = 'Close';
-        close.setAttribute('aria-label', 'Close');
+        var maximize = WebDesktop.button('maximize', '\u2610', 'Maximize');
+        var close = WebDesktop.button('close', '\u2715', 'Close');
+        var titlebar = WebDesktop.titlebar([maximize, close]);
+        var bar = titlebar.bar;
+        var caption = titlebar.caption;
         maximize.addEventListener('click', function () { WebDesktop.toggleMaximized(win); });
         bar.addEventListener('dblclick', function (e) {
           if (e.target === bar || e.target === caption) WebDesktop.toggleMaximized(win);
@@ -231,9 +240,6 @@ mergeInto(LibraryManager.library, {
         close.addEventListener('click', function () {
           WebDesktop.push([WebDesktop.CLOSE, win.id, 0, 0, 0, 0, 0, 0, 0]);
         });
-        bar.appendChild(caption);
-        bar.appendChild(maximize);
-        bar.appendChild(close);
         element.appendChild(bar);
         win.titlebar = bar;
         win.caption = caption;
@@ -400,21 +406,11 @@ mergeInto(LibraryManager.library, {
 
   web_box_open__deps: ['$WebDesktop'],
   web_box_open: function (text, caption) {
-    var dialog = document.createElement('dialog');
-    dialog.className = 'msgbox';
-    var bar = document.createElement('div');
-    bar.className = 'titlebar';
-    var title = document.createElement('span');
-    title.className = 'caption';
-    title.textContent = UTF8ToString(caption);
-    var close = document.createElement('button');
-    close.className = 'close';
-    close.type = 'button';
-    close.textContent = '\u2715';
-    close.title = 'Close';
-    close.setAttribute('aria-label', 'Close');
-    bar.appendChild(title);
-    bar.appendChild(close);
+    var dialog = WebDesktop.element('dialog', 'msgbox');
+    var close = WebDesktop.button('close', '\u2715', 'Close');
+    var titlebar = WebDesktop.titlebar([close]);
+    titlebar.caption.textContent = UTF8ToString(caption);
+    var bar = titlebar.bar;
     var body = document.createElement('p');
     body.className = 'text';
     body.textContent = UTF8ToString(text);

@@ -45,16 +45,6 @@ std::string Lower(const char* text) {
     return result;
 }
 
-// "opengl32", "OPENGL32.DLL" and "C:\\Windows\\System32\\opengl32.dll" all
-// name the system library, as LoadLibrary would find it.
-bool NamesOpengl32(const char* name) {
-    std::string lower = Lower(name);
-    const auto slash = lower.find_last_of("\\/");
-    if (slash != std::string::npos)
-        lower.erase(0, slash + 1);
-    return lower == "opengl32" || lower == "opengl32.dll";
-}
-
 bool LooksLikeWindowsDll(const char* name) {
     const std::string lower = Lower(name);
     return lower.find('/') == std::string::npos && lower.size() > 4 &&
@@ -69,7 +59,7 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
         return nullptr;
     }
     std::lock_guard<std::mutex> lock(ModulesMutex());
-    if (NamesOpengl32(lpLibFileName)) {
+    if (win32_internal::NamesOpengl32(lpLibFileName)) {
         if (win32_opengl32::LibGL() == nullptr) {
             SetLastError(ERROR_MOD_NOT_FOUND);
             return nullptr;
@@ -94,30 +84,6 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
     // dlopen counts too: every LoadLibrary has its dlclose in FreeLibrary.
     ++module.references;
     return handle;
-}
-
-HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
-    constexpr DWORD searchFlags = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
-                                  LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                  LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
-                                  LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-    if (hFile != nullptr || (dwFlags & ~searchFlags) != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return LoadLibraryA(lpLibFileName);
-}
-
-BOOL SetDefaultDllDirectories(DWORD DirectoryFlags) {
-    // A DLL's own folder means something for one load only: no default.
-    constexpr DWORD defaultFlags = LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                   LOAD_LIBRARY_SEARCH_USER_DIRS | LOAD_LIBRARY_SEARCH_SYSTEM32 |
-                                   LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
-    if (DirectoryFlags == 0 || (DirectoryFlags & ~defaultFlags) != 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return TRUE;
 }
 
 BOOL FreeLibrary(HMODULE hLibModule) {
@@ -179,7 +145,7 @@ HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
         static void* const program = dlopen(nullptr, RTLD_NOW);
         return static_cast<HMODULE>(program);
     }
-    if (NamesOpengl32(lpModuleName)) {
+    if (win32_internal::NamesOpengl32(lpModuleName)) {
         std::lock_guard<std::mutex> lock(ModulesMutex());
         const auto found = Modules().find(Opengl32Handle());
         if (found != Modules().end() && found->second.references > 0)

@@ -1,6 +1,6 @@
 #include "win32_opengl32.h"
 
-#include "platform/core/win32_wgl.h"
+#include "platform/core/win32_module.h"
 
 #include <dlfcn.h>
 
@@ -18,15 +18,6 @@ struct GlProcProvider {
 
 #include "platform/core/win32_gl_procs.inc"
 
-template <class Function> FARPROC AsFarProc(Function function) {
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
-}
-
-struct WglExport {
-    const char* name;
-    FARPROC function;
-};
-
 bool Less(const char* a, const char* b) {
     return std::strcmp(a, b) < 0;
 }
@@ -42,19 +33,8 @@ void* LibGL() {
 FARPROC Export(const char* name) {
     if (name == nullptr)
         return nullptr;
-    // Local, so that lookups made while the program's statics are being
-    // constructed find it filled in.
-    static const WglExport kWglExports[] = {
-        {"wglCreateContext", AsFarProc(&::wglCreateContext)},
-        {"wglDeleteContext", AsFarProc(&::wglDeleteContext)},
-        {"wglGetCurrentContext", AsFarProc(&::wglGetCurrentContext)},
-        {"wglGetCurrentDC", AsFarProc(&::wglGetCurrentDC)},
-        {"wglGetProcAddress", AsFarProc(&::wglGetProcAddress)},
-        {"wglMakeCurrent", AsFarProc(&::wglMakeCurrent)},
-    };
-    for (const WglExport& entry : kWglExports)
-        if (std::strcmp(entry.name, name) == 0)
-            return entry.function;
+    if (FARPROC function = win32_internal::WglExport(name))
+        return function;
     if (!std::binary_search(std::begin(kOpengl32GlExports), std::end(kOpengl32GlExports), name,
                             Less))
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/core/win32_error.h"
 #include "platform/core/win32_gdi.h"
+#include "platform/core/win32_module.h"
 
 #include <atomic>
 #include <vector>
@@ -162,3 +163,9 @@ PROC GetProcAddress(const char*) {
 }
 
 } // namespace win32_backend
+
+// The core's LoadLibraryExA ends here: this system has no libraries.
+HMODULE LoadLibraryA(LPCSTR) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
